@@ -1,0 +1,101 @@
+#include "pool/PoolFile.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+#include <utility>
+
+namespace quorvia {
+
+PoolFile::PoolFile(QString path) : path_(std::move(path)), file_(path_) {}
+
+QString PoolFile::failure(const QString &action) const
+{
+    return QStringLiteral("Could not %1 the pool file \"%2\": %3.")
+        .arg(action, QDir::toNativeSeparators(path_), file_.errorString());
+}
+
+bool PoolFile::openForReading(QString *error)
+{
+    if (QFileInfo::exists(path_) && file_.open(QIODevice::ReadOnly))
+        return true;
+    return openForWriting(error);
+}
+
+bool PoolFile::openForWriting(QString *error)
+{
+    if (QFileInfo(path_).isDir()) {
+        if (error)
+            *error = QStringLiteral("Could not open the pool file \"%1\": it is a folder.")
+                         .arg(QDir::toNativeSeparators(path_));
+        return false;
+    }
+    if (file_.open(QIODevice::ReadWrite))
+        return true;
+    if (error)
+        *error = failure(QStringLiteral("open"));
+    return false;
+}
+
+void PoolFile::close() { file_.close(); }
+
+qint64 PoolFile::size() const { return file_.isOpen() ? file_.size() : fileSize(path_); }
+
+ProfileRecord PoolFile::read(int number)
+{
+    char bytes[kRecordSize] = {};
+    const qint64 offset = qint64(number - 1) * kRecordSize;
+    if (number >= 1 && offset < file_.size() && file_.seek(offset))
+        file_.read(bytes, kRecordSize);  // a short read leaves the rest zero
+    return ProfileRecord::fromBytes(bytes);
+}
+
+bool PoolFile::write(int number, const ProfileRecord &record, QString *error)
+{
+    char bytes[kRecordSize];
+    record.toBytes(bytes);
+    const qint64 formerSize = file_.size();
+    const qint64 offset = qint64(number - 1) * kRecordSize;
+    const bool ok = number >= 1 && file_.seek(offset) && file_.write(bytes, kRecordSize) == kRecordSize
+        && file_.flush();
+    if (ok)
+        return true;
+    if (error)
+        *error = failure(QStringLiteral("write to"));
+    if (file_.size() > formerSize && offset >= formerSize)
+        file_.resize(formerSize);
+    return false;
+}
+
+bool PoolFile::readAll(const QString &path, std::vector<ProfileRecord> *records, QString *error)
+{
+    PoolFile pool(path);
+    if (!pool.openForReading(error))
+        return false;
+    QByteArray bytes = pool.file_.readAll();
+    if (pool.file_.error() != QFileDevice::NoError) {
+        if (error)
+            *error = pool.failure(QStringLiteral("read"));
+        return false;
+    }
+    const int count = recordsToRead(bytes.size());
+    bytes.append(QByteArray(qsizetype(count) * kRecordSize - bytes.size(), '\0'));
+    records->clear();
+    records->reserve(std::size_t(count));
+    for (int i = 0; i < count; ++i)
+        records->push_back(ProfileRecord::fromBytes(bytes.constData() + qsizetype(i) * kRecordSize));
+    return true;
+}
+
+qint64 PoolFile::fileSize(const QString &path)
+{
+    const QFileInfo info(path);
+    return info.exists() ? info.size() : 0;
+}
+
+QString formatRecordCount(double count)
+{
+    return QString::number(count, 'g', 15);
+}
+
+} // namespace quorvia

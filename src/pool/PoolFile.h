@@ -1,0 +1,60 @@
+#pragma once
+
+#include "pool/ProfileRecord.h"
+
+#include <QFile>
+#include <QString>
+
+#include <vector>
+
+namespace quorvia {
+
+// A pool file: headerless 174-byte records numbered from 1. The file is opened
+// for one operation at a time and closed again; nothing is cached between
+// operations. Failures come back as a message that names the file and gives
+// the system's reason, ready to show the user.
+class PoolFile {
+public:
+    explicit PoolFile(QString path);
+
+    const QString &path() const { return path_; }
+
+    // For reading: an existing file is opened read-only, a missing one is
+    // created empty (a new pool).
+    bool openForReading(QString *error);
+    // For reading and writing, creating the file when it is missing.
+    bool openForWriting(QString *error);
+    void close();
+
+    qint64 size() const;
+    double recordCount() const { return recordCountFromSize(size()); }
+
+    // Record `number` (1-based). A number past the end gives the all-zero
+    // record; a last, partial record reads as if padded with zero bytes.
+    ProfileRecord read(int number);
+
+    // Overwrites record `number` in place, or appends when it lies at the end.
+    // A write that fails part-way through an append is cut back, so the file
+    // never keeps a partial record.
+    bool write(int number, const ProfileRecord &record, QString *error);
+
+    // Every record of the file, in record-number order, partial last one included.
+    static bool readAll(const QString &path, std::vector<ProfileRecord> *records, QString *error);
+
+    static qint64 fileSize(const QString &path);
+    static double recordCountFromSize(qint64 bytes) { return double(bytes) / kRecordSize; }
+    static double recordCountOf(const QString &path) { return recordCountFromSize(fileSize(path)); }
+    // Number of records a reader meets, the partial last one included.
+    static int recordsToRead(qint64 bytes) { return int((bytes + kRecordSize - 1) / kRecordSize); }
+
+private:
+    QString failure(const QString &action) const;
+
+    QString path_;
+    QFile file_;
+};
+
+// The shortest decimal form of a record count: "3" for whole counts, "2.5" otherwise.
+QString formatRecordCount(double count);
+
+} // namespace quorvia

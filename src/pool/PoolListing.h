@@ -1,0 +1,28 @@
+#pragma once
+
+#include "pool/ProfileRecord.h"
+
+#include <QLocale>
+#include <QString>
+
+#include <vector>
+
+namespace quorvia {
+
+// How one record reads in the selection list and the printed pool: last name,
+// ", " when HasBothNames is set, first name, and " (position)" when the
+// trimmed position is not empty.
+QString itemText(const ProfileRecord &record);
+
+struct PoolListItem {
+    int recordNumber = 0;  // 1-based
+    QString text;
+};
+
+// One item per record, in alphabetical order as a reader of `locale` expects
+// it (case-insensitive); equal texts keep record-number order, so the order
+// never depends on anything but the pool.
+std::vector<PoolListItem> sortedPoolList(const std::vector<ProfileRecord> &records,
+                                         const QLocale &locale = QLocale());
+
+} // namespace quorvia

@@ -1,0 +1,23 @@
+#include "pool/TraitCatalogue.h"
+
+namespace quorvia {
+
+const QStringList &traitCatalogue()
+{
+    static const QStringList traits = {
+        QStringLiteral("Creative"),      QStringLiteral("Technical"),
+        QStringLiteral("Independent"),   QStringLiteral("Follower"),
+        QStringLiteral("Introvert"),     QStringLiteral("Extrovert"),
+        QStringLiteral("Easygoing"),     QStringLiteral("Particular"),
+        QStringLiteral("Serious"),       QStringLiteral("Comic"),
+        QStringLiteral("Diligent"),      QStringLiteral("Inert"),
+        QStringLiteral("Impulsive"),     QStringLiteral("Thoughtful"),
+        QStringLiteral("Sophisticated"), QStringLiteral("Unworldly"),
+        QStringLiteral("Incisive"),      QStringLiteral("Slower"),
+        QStringLiteral("Younger"),       QStringLiteral("Older"),
+        QStringLiteral("Expert"),        QStringLiteral("Beginner"),
+    };
+    return traits;
+}
+
+} // namespace quorvia
