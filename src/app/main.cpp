@@ -1,1 +1,31 @@
-int main() { return 0; }
+#include "mainwindow/CommandLine.h"
+#include "mainwindow/MainWindow.h"
+#include "mainwindow/MessageBox.h"
+
+#include <QApplication>
+
+#include <cstdio>
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Quorvia"));
+    QApplication::setApplicationVersion(QStringLiteral("1.2.6"));
+
+    const quorvia::StartupRequest request =
+        quorvia::parseCommandLine(QApplication::arguments().mid(1), QApplication::applicationDirPath());
+    if (request.kind == quorvia::StartupRequest::ShowUsage) {
+        std::fprintf(stdout, "%s\n", qPrintable(request.message));
+        return 0;
+    }
+    if (request.kind == quorvia::StartupRequest::UsageError) {
+        std::fprintf(stderr, "%s\n", qPrintable(request.message));
+        quorvia::MessageBox::error(nullptr, request.message);
+        return 2;
+    }
+
+    quorvia::MainWindow window(request.poolPath);
+    if (!window.startUp())
+        return 1;
+    return QApplication::exec();
+}

@@ -1,1 +1,23 @@
-int main() { return 0; }
+#include "cli/CliSupport.h"
+#include "cli/Commands.h"
+
+#include <QCoreApplication>
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    using namespace quorvia::cli;
+    const QStringList args = QCoreApplication::arguments().mid(1);
+    if (args.isEmpty())
+        return usageError(QStringLiteral("no command given"));
+    const QString command = args.first();
+    if (command == QLatin1String("--help") || command == QLatin1String("-h")) {
+        printOut(usageText());
+        return Success;
+    }
+    if (command == QLatin1String("list"))
+        return runListCommand(args.mid(1));
+    if (command == QLatin1String("groups"))
+        return runGroupsCommand(args.mid(1));
+    return usageError(QStringLiteral("unknown command \"%1\"").arg(command));
+}

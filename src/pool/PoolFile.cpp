@@ -67,11 +67,16 @@ bool PoolFile::write(int number, const ProfileRecord &record, QString *error)
     return false;
 }
 
-bool PoolFile::readAll(const QString &path, std::vector<ProfileRecord> *records, QString *error)
+bool PoolFile::readAll(const QString &path, std::vector<ProfileRecord> *records, QString *error, Missing missing)
 {
     PoolFile pool(path);
-    if (!pool.openForReading(error))
+    const bool opened = missing == Missing::Create ? pool.openForReading(error)
+                                                   : pool.file_.open(QIODevice::ReadOnly);
+    if (!opened) {
+        if (error && missing == Missing::Fail)
+            *error = pool.failure(QStringLiteral("read"));
         return false;
+    }
     QByteArray bytes = pool.file_.readAll();
     if (pool.file_.error() != QFileDevice::NoError) {
         if (error)

@@ -38,8 +38,11 @@ public:
     // never keeps a partial record.
     bool write(int number, const ProfileRecord &record, QString *error);
 
-    // Every record of the file, in record-number order, partial last one included.
-    static bool readAll(const QString &path, std::vector<ProfileRecord> *records, QString *error);
+    enum class Missing { Create, Fail };
+    // Every record of the file, in record-number order, partial last one
+    // included. A missing file is created empty (a new pool) or is an error.
+    static bool readAll(const QString &path, std::vector<ProfileRecord> *records, QString *error,
+                        Missing missing = Missing::Create);
 
     static qint64 fileSize(const QString &path);
     static double recordCountFromSize(qint64 bytes) { return double(bytes) / kRecordSize; }

@@ -1,0 +1,46 @@
+#include "cli/CliSupport.h"
+
+#include "cli/Commands.h"
+#include "pool/PoolFile.h"
+
+#include <cstdio>
+
+namespace quorvia::cli {
+
+QString usageText()
+{
+    return QStringLiteral(
+        "Usage:\n"
+        "  quorvia-cli list POOL\n"
+        "      One line per person in the order of the selection list:\n"
+        "      the record number, a TAB, the item text.\n"
+        "  quorvia-cli groups POOL [--amount N | --per-group N] [--select R1,R2,...] [-o FILE]\n"
+        "      Calculates the groups as the Calculate button does. N is 0 to 999 (0: the default);\n"
+        "      --select takes record numbers (from 1); without it everybody takes part.\n"
+        "      -o FILE writes the groups document as the Export command does.\n"
+        "  quorvia-cli --help\n");
+}
+
+int fail(int status, const QString &message)
+{
+    std::fprintf(stderr, "quorvia-cli: %s\n", message.toLocal8Bit().constData());
+    return status;
+}
+
+int usageError(const QString &message)
+{
+    return fail(UsageFailure, message + QStringLiteral(" (see quorvia-cli --help)"));
+}
+
+void printOut(const QString &text)
+{
+    const QByteArray bytes = text.toUtf8();
+    std::fwrite(bytes.constData(), 1, std::size_t(bytes.size()), stdout);
+}
+
+bool readPool(const QString &path, std::vector<ProfileRecord> *records, QString *error)
+{
+    return PoolFile::readAll(path, records, error, PoolFile::Missing::Fail);
+}
+
+} // namespace quorvia::cli

@@ -1,0 +1,24 @@
+#include "cli/CliSupport.h"
+#include "cli/Commands.h"
+#include "pool/PoolListing.h"
+
+namespace quorvia::cli {
+
+int runListCommand(const QStringList &args)
+{
+    if (args.size() != 1)
+        return usageError(args.isEmpty() ? QStringLiteral("list needs the pool file")
+                                         : QStringLiteral("list takes one pool file, not %1 arguments").arg(args.size()));
+    std::vector<ProfileRecord> records;
+    QString error;
+    if (!readPool(args.first(), &records, &error))
+        return fail(FileFailure, error);
+
+    QString out;
+    for (const PoolListItem &item : sortedPoolList(records))
+        out += QString::number(item.recordNumber) + QLatin1Char('\t') + item.text + QLatin1Char('\n');
+    printOut(out);
+    return Success;
+}
+
+} // namespace quorvia::cli

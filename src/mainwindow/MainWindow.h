@@ -1,0 +1,120 @@
+#pragma once
+
+#include "grouping/GroupTable.h"
+
+#include <QMainWindow>
+#include <QString>
+
+class QAction;
+class QGroupBox;
+class QLineEdit;
+class QListView;
+class QMenu;
+class QPlainTextEdit;
+class QPushButton;
+class QRadioButton;
+
+namespace quorvia {
+
+class AboutDialog;
+class FileDialog;
+class HelpWindow;
+class PoolListModel;
+class ProfilesWindow;
+
+// The main window (frmMain): the selection list of the current pool, the
+// group-size inputs, Calculate and the groups it produced.
+class MainWindow : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit MainWindow(const QString &poolPath, QWidget *parent = nullptr);
+    ~MainWindow() override;
+
+    const QString &poolPath() const { return PoolPath; }
+
+    // Loads the list, shows the window centred and, for an empty pool, opens
+    // the editor. A pool that cannot be opened or created is reported and
+    // false returned: the program must not go on with that path.
+    bool startUp();
+
+    // Rebuilds the selection list from the pool file; all ticks are cleared.
+    // On failure the list is left empty and the reason given in `error`.
+    bool LoadPoolList(QString *error = nullptr);
+    void ShowSelectionCount();
+
+    // The one close-down path: the editor's save prompt, the help window, the end.
+    void ExitProgram();
+
+    PoolListModel *poolList() const { return poolList_; }
+    ProfilesWindow *profilesWindow();
+
+    // The groups of the last Calculate; printing and export read them.
+    GroupTable Groups;
+
+public slots:
+    void cmdSelectAll_Click();
+    void cmdClearAll_Click();
+    void optAmountGroupsDesired_Click();
+    void optPeoplePerGroup_Click();
+    void cmdCalculate_Click();
+    void mnuOpenNewPool_Click();
+    void PrintGroups();
+    void ExportGroups();
+    void mnuPrintPool_Click();
+    void mnuProfiles_Click();
+    void mnuTopics_Click();
+    void mnuAbout_Click();
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void buildControls();
+    void buildMenus();
+    void setPoolCaption();
+    void centreOnScreen();
+    // Set-up and close-down of the pieces that live in their own files.
+    void setUpSizeInputs();
+    void setUpFileCommands();
+    void closeHelp();
+
+    QString PoolPath;
+    PoolListModel *poolList_ = nullptr;
+    ProfilesWindow *profiles_ = nullptr;
+    bool exiting_ = false;
+
+    QGroupBox *fraSelect = nullptr;
+    QListView *lstSelect = nullptr;
+    QPushButton *cmdSelectAll = nullptr;
+    QPushButton *cmdClearAll = nullptr;
+    QRadioButton *optAmountGroupsDesired = nullptr;
+    QLineEdit *txtAmountGroupsDesired = nullptr;
+    QRadioButton *optPeoplePerGroup = nullptr;
+    QLineEdit *txtPeoplePerGroup = nullptr;
+    QPushButton *cmdCalculate = nullptr;
+    QGroupBox *fraGroups = nullptr;
+    QPlainTextEdit *txtGroups = nullptr;
+    QPushButton *cmdPrint = nullptr;
+    QPushButton *cmdExport = nullptr;
+
+    QMenu *mnuFile = nullptr;
+    QAction *mnuOpenNewPool = nullptr;
+    QAction *mnuSeparator1 = nullptr;
+    QAction *mnuExportGroups = nullptr;
+    QAction *mnuPrintPool = nullptr;
+    QAction *mnuPrintGroups = nullptr;
+    QAction *mnuSeparator2 = nullptr;
+    QAction *mnuExit = nullptr;
+    QAction *mnuProfiles = nullptr;
+    QMenu *mnuHelp = nullptr;
+    QAction *mnuTopics = nullptr;
+    QAction *mnuAbout = nullptr;
+
+    // File commands, help and about (MainWindowFiles.cpp).
+    FileDialog *dlgOpenNew = nullptr;
+    FileDialog *dlgExport = nullptr;
+    HelpWindow *helpWindow = nullptr;
+    AboutDialog *frmAbout = nullptr;
+};
+
+} // namespace quorvia

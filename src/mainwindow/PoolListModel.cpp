@@ -1,0 +1,76 @@
+#include "mainwindow/PoolListModel.h"
+
+#include <algorithm>
+
+namespace quorvia {
+
+void PoolListModel::setItems(std::vector<PoolListItem> items)
+{
+    beginResetModel();
+    items_ = std::move(items);
+    ticked_.assign(items_.size(), 0);
+    tickCount_ = 0;
+    endResetModel();
+    emit ticksChanged();
+}
+
+int PoolListModel::rowCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : itemCount();
+}
+
+QVariant PoolListModel::data(const QModelIndex &index, int role) const
+{
+    if (!index.isValid() || index.row() >= itemCount())
+        return {};
+    switch (role) {
+    case Qt::DisplayRole:
+        return itemText(index.row());
+    case Qt::CheckStateRole:
+        return isTicked(index.row()) ? Qt::Checked : Qt::Unchecked;
+    case RecordNumberRole:
+        return recordNumber(index.row());
+    default:
+        return {};
+    }
+}
+
+bool PoolListModel::setData(const QModelIndex &index, const QVariant &value, int role)
+{
+    if (role != Qt::CheckStateRole || !index.isValid() || index.row() >= itemCount())
+        return false;
+    setTicked(index.row(), value.toInt() == Qt::Checked);
+    return true;
+}
+
+Qt::ItemFlags PoolListModel::flags(const QModelIndex &index) const
+{
+    if (!index.isValid())
+        return Qt::NoItemFlags;
+    return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable | Qt::ItemNeverHasChildren;
+}
+
+void PoolListModel::setTicked(int row, bool ticked)
+{
+    char &state = ticked_[std::size_t(row)];
+    if ((state != 0) == ticked)
+        return;
+    state = ticked ? 1 : 0;
+    tickCount_ += ticked ? 1 : -1;
+    const QModelIndex changed = index(row);
+    emit dataChanged(changed, changed, {Qt::CheckStateRole});
+    emit ticksChanged();
+}
+
+void PoolListModel::setAllTicked(bool ticked)
+{
+    // One change notice for the whole list: a notice per item would make
+    // Select All on a large pool crawl.
+    std::fill(ticked_.begin(), ticked_.end(), ticked ? 1 : 0);
+    tickCount_ = ticked ? itemCount() : 0;
+    if (!items_.empty())
+        emit dataChanged(index(0), index(itemCount() - 1), {Qt::CheckStateRole});
+    emit ticksChanged();
+}
+
+} // namespace quorvia

@@ -1,0 +1,48 @@
+#pragma once
+
+#include "pool/PoolListing.h"
+
+#include <QAbstractListModel>
+
+#include <vector>
+
+namespace quorvia {
+
+// The items of the selection list: one per pool record, each with its text,
+// its record number and its tick. Keeps the tick count as ticks change, so
+// the caption costs nothing even for the largest pools.
+class PoolListModel : public QAbstractListModel {
+    Q_OBJECT
+public:
+    static constexpr int RecordNumberRole = Qt::UserRole;
+
+    using QAbstractListModel::QAbstractListModel;
+
+    // Replaces every item; all ticks are cleared.
+    void setItems(std::vector<PoolListItem> items);
+
+    int rowCount(const QModelIndex &parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex &index, int role) const override;
+    bool setData(const QModelIndex &index, const QVariant &value, int role) override;
+    Qt::ItemFlags flags(const QModelIndex &index) const override;
+
+    int itemCount() const { return int(items_.size()); }
+    const QString &itemText(int row) const { return items_[std::size_t(row)].text; }
+    int recordNumber(int row) const { return items_[std::size_t(row)].recordNumber; }
+    bool isTicked(int row) const { return ticked_[std::size_t(row)] != 0; }
+    int tickCount() const { return tickCount_; }
+
+    void setTicked(int row, bool ticked);
+    void setAllTicked(bool ticked);
+
+signals:
+    // Raised after every change of the tick count, whoever made it.
+    void ticksChanged();
+
+private:
+    std::vector<PoolListItem> items_;
+    std::vector<char> ticked_;
+    int tickCount_ = 0;
+};
+
+} // namespace quorvia
