@@ -30,7 +30,9 @@ bool PoolFile::openForWriting(QString *error)
                          .arg(QDir::toNativeSeparators(path_));
         return false;
     }
-    if (file_.open(QIODevice::ReadWrite))
+    // Unbuffered: a failed write must show at once, and a buffer that cannot
+    // be flushed would also stop the cut-back of a partial append.
+    if (file_.open(QIODevice::ReadWrite | QIODevice::Unbuffered))
         return true;
     if (error)
         *error = failure(QStringLiteral("open"));
@@ -56,8 +58,7 @@ bool PoolFile::write(int number, const ProfileRecord &record, QString *error)
     record.toBytes(bytes);
     const qint64 formerSize = file_.size();
     const qint64 offset = qint64(number - 1) * kRecordSize;
-    const bool ok = number >= 1 && file_.seek(offset) && file_.write(bytes, kRecordSize) == kRecordSize
-        && file_.flush();
+    const bool ok = number >= 1 && file_.seek(offset) && file_.write(bytes, kRecordSize) == kRecordSize;
     if (ok)
         return true;
     if (error)
