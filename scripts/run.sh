@@ -1,0 +1,7 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds, and starts Quorvia (on the default pool, or the pool given).
+set -euo pipefail
+root="$(cd "$(dirname "$0")/.." && pwd)"
+"$root/scripts/install-deps.sh"
+"$root/scripts/build.sh" >/dev/null
+exec "${BUILD_DIR:-$root/build}/src/quorvia" "$@"

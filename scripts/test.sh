@@ -1,0 +1,19 @@
+#!/usr/bin/env bash
+# Installs what is missing, then builds and runs the whole test suite twice:
+# a normal build, and a build with AddressSanitizer and UndefinedBehaviorSanitizer.
+set -euo pipefail
+root="$(cd "$(dirname "$0")/.." && pwd)"
+jobs="$(nproc 2>/dev/null || echo 2)"
+"$root/scripts/install-deps.sh"
+
+export QT_QPA_PLATFORM=offscreen
+export ASAN_OPTIONS="detect_leaks=0:abort_on_error=1"
+export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
+
+echo "== Normal build"
+BUILD_DIR="$root/build" "$root/scripts/build.sh" -DCMAKE_BUILD_TYPE=RelWithDebInfo
+ctest --test-dir "$root/build" --output-on-failure -j"$jobs"
+
+echo "== Sanitizer build (AddressSanitizer, UndefinedBehaviorSanitizer)"
+BUILD_DIR="$root/build-sanitize" "$root/scripts/build.sh" -DCMAKE_BUILD_TYPE=Debug -DQUORVIA_SANITIZE=ON
+ctest --test-dir "$root/build-sanitize" --output-on-failure -j"$jobs"
