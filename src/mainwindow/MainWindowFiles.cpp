@@ -1,15 +1,138 @@
 #include "mainwindow/MainWindow.h"
 
-// Placeholder: opening pools, printing, export, help and about are built in their own step.
-namespace quorvia {
+#include "grouping/GroupListing.h"
+#include "help/AboutDialog.h"
+#include "help/HelpWindow.h"
+#include "mainwindow/FileDialog.h"
+#include "mainwindow/LinePrinter.h"
+#include "mainwindow/MessageBox.h"
+#include "pool/PoolFile.h"
+#include "pool/PoolListing.h"
+#include "profiles/ProfilesWindow.h"
 
-void MainWindow::setUpFileCommands() {}
-void MainWindow::closeHelp() {}
-void MainWindow::mnuOpenNewPool_Click() {}
-void MainWindow::PrintGroups() {}
-void MainWindow::ExportGroups() {}
-void MainWindow::mnuPrintPool_Click() {}
-void MainWindow::mnuTopics_Click() {}
-void MainWindow::mnuAbout_Click() {}
+#include <QDir>
+#include <QPlainTextEdit>
+#include <QSaveFile>
+
+// Opening and creating pools, printing, export, help and about.
+namespace quorvia {
+namespace {
+
+QString native(const QString &path) { return QDir::toNativeSeparators(path); }
+
+} // namespace
+
+void MainWindow::setUpFileCommands()
+{
+    dlgOpenNew = new FileDialog(this, FileDialog::Mode::Open, QStringLiteral("Open/New Pool"),
+                                QStringLiteral("Quorvia (*.Qvr)"), QStringLiteral("Qvr"));
+    dlgOpenNew->setObjectName(QStringLiteral("dlgOpenNew"));
+    dlgExport = new FileDialog(this, FileDialog::Mode::Save, QStringLiteral("Export Groups As"),
+                               QStringLiteral("Text (*.txt)"), QStringLiteral("txt"));
+    dlgExport->setObjectName(QStringLiteral("dlgExport"));
+}
+
+void MainWindow::mnuOpenNewPool_Click()
+{
+    if (!dlgOpenNew->exec())
+        return;
+    const QString chosen = dlgOpenNew->fileName();
+
+    // Nothing changes until the chosen file is known to be usable for reading
+    // and writing (a missing one is created here, as a new pool): a pool that
+    // cannot be opened leaves the former one in force, list and ticks included.
+    const QString stays = tr("The pool \"%1\" stays open.").arg(native(PoolPath));
+    {
+        PoolFile pool(chosen);
+        QString error;
+        if (!pool.openForWriting(&error)) {
+            MessageBox::error(this, error + QLatin1Char('\n') + stays);
+            return;
+        }
+        pool.close();
+    }
+
+    const QString former = PoolPath;
+    PoolPath = chosen;
+    QString error;
+    if (!LoadPoolList(&error)) {
+        // The file went bad between the check and the reading: back to the
+        // former pool, which then has to be read again (its ticks are lost).
+        PoolPath = former;
+        QString ignored;
+        LoadPoolList(&ignored);
+        MessageBox::error(this, error + QLatin1Char('\n') + stays);
+        return;
+    }
+    ShowSelectionCount();
+    setPoolCaption();
+    txtGroups->clear();
+
+    ProfilesWindow *editor = profilesWindow();
+    editor->setPoolPath(PoolPath);
+    editor->loadFirstRecord();
+    if (PoolFile::fileSize(PoolPath) == 0)
+        editor->showModal();
+}
+
+void MainWindow::PrintGroups()
+{
+    LinePrinter::print(this, tr("Quorvia Groups"), groupsDocument(Groups));
+}
+
+void MainWindow::ExportGroups()
+{
+    if (!dlgExport->exec())
+        return;
+    const QString path = dlgExport->fileName();
+    const QByteArray bytes = groupsDocumentBytes(Groups);
+
+    // Written beside the target and renamed into place: a failure never
+    // leaves a half-written file nor spoils the one that was there.
+    QSaveFile file(path);
+    const bool written = file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit();
+    if (!written) {
+        const QString reason = file.errorString().isEmpty() ? tr("unknown error") : file.errorString();
+        MessageBox::error(this, tr("The groups could not be exported to \"%1\": %2.\n"
+                                   "Nothing was written; a file of that name keeps its former content.")
+                                    .arg(native(path), reason));
+    }
+}
+
+void MainWindow::mnuPrintPool_Click()
+{
+    std::vector<ProfileRecord> records;
+    QString error;
+    if (!PoolFile::readAll(PoolPath, &records, &error)) {
+        MessageBox::error(this, error);
+        return;
+    }
+    // Record order, every record, ticked or not; a blank record is an empty line.
+    QStringList lines{QStringLiteral("Quorvia"), QString(), QString(), QStringLiteral("Pool"), QString()};
+    lines.reserve(qsizetype(records.size()) + lines.size());
+    for (const ProfileRecord &record : records)
+        lines << itemText(record);
+    LinePrinter::print(this, tr("Quorvia Pool"), lines);
+}
+
+void MainWindow::mnuTopics_Click()
+{
+    if (!helpWindow)
+        helpWindow = new HelpWindow(this);
+    helpWindow->showTopics();
+}
+
+void MainWindow::closeHelp()
+{
+    if (helpWindow)
+        helpWindow->close();
+}
+
+void MainWindow::mnuAbout_Click()
+{
+    if (!frmAbout)
+        frmAbout = new AboutDialog(this);
+    frmAbout->showModal();
+}
 
 } // namespace quorvia
