@@ -11,8 +11,10 @@
 #include <QAction>
 #include <QApplication>
 #include <QDir>
+#include <QFileDialog>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPrinter>
 #include <QProcess>
@@ -24,6 +26,7 @@
 #include <QtTest>
 
 #include <functional>
+#include <memory>
 
 using namespace quorvia;
 using namespace quorvia::testing;
@@ -131,6 +134,7 @@ private slots:
 
     void fileDialogAddsTheSuffixAndRemembersTheName();
     void saveDialogAsksBeforeReplacing();
+    void realDialogsTakeATypedName();
     void openingAPoolBringsEverythingToIt();
     void creatingAPoolOpensTheEditorAtOnce();
     void cancelledOpenChangesNothing();
@@ -211,6 +215,52 @@ void TestFiles::saveDialogAsksBeforeReplacing()
     QVERIFY(dialog.exec());
     QCOMPARE(dialog.fileName(), existing);
     QCOMPARE(readFile(existing), QByteArray("old"));  // the dialog itself writes nothing
+}
+
+void TestFiles::realDialogsTakeATypedName()
+{
+    // Outside test mode the seam shows Qt's own dialog; type into it as a user would.
+    FileDialog::setTestMode(false);
+    const QString former = QDir::currentPath();
+    QVERIFY(QDir::setCurrent(dir.path()));
+    auto typeAndConfirm = [](const QString &name, QString *title) {
+        return new WhenModal([name, title](QWidget *modal) {
+            auto *dialog = qobject_cast<QFileDialog *>(modal);
+            if (!dialog)
+                return;
+            *title = dialog->windowTitle();
+            auto *edit = dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
+            edit->clear();
+            QTest::keyClicks(edit, name);
+            QTest::keyClick(edit, Qt::Key_Return);
+            if (dialog->isVisible())
+                dialog->reject();  // it refused the name
+        });
+    };
+
+    FileDialog open(nullptr, FileDialog::Mode::Open, QStringLiteral("Open/New Pool"),
+                    QStringLiteral("Quorvia (*.Qvr)"), QStringLiteral("Qvr"));
+    QString title;
+    std::unique_ptr<WhenModal> typing(typeAndConfirm(QStringLiteral("Brand"), &title));
+    const bool opened = open.exec();
+    QVERIFY(typing->ran);
+    QCOMPARE(title, QStringLiteral("Open/New Pool"));
+    QVERIFY2(opened, "a name that does not exist yet is a new pool");
+    QCOMPARE(open.fileName(), dir.filePath(QStringLiteral("Brand.Qvr")));
+
+    // The save dialog leaves the replace question to the seam, asked once.
+    writeFile(dir.filePath(QStringLiteral("report.txt")), "old");
+    FileDialog save(nullptr, FileDialog::Mode::Save, QStringLiteral("Export Groups As"),
+                    QStringLiteral("Text (*.txt)"), QStringLiteral("txt"));
+    MessageBox::queueAnswer(MessageBox::Yes);
+    typing.reset(typeAndConfirm(QStringLiteral("report"), &title));
+    const bool saved = save.exec();
+    QDir::setCurrent(former);
+    FileDialog::setTestMode(true);
+    QVERIFY(typing->ran);
+    QVERIFY(saved);
+    QCOMPARE(save.fileName(), dir.filePath(QStringLiteral("report.txt")));
+    QCOMPARE(MessageBox::shownBoxes().size(), std::size_t(1));
 }
 
 void TestFiles::openingAPoolBringsEverythingToIt()
