@@ -11,7 +11,6 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QGroupBox>
-#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -118,33 +117,22 @@ private slots:
     }
     void cleanup()
     {
-        QCOMPARE(MessageBox::pendingAnswers(), 0);
+        const int unused = MessageBox::pendingAnswers();
+        while (MessageBox::pendingAnswers() > 0)  // keep a failed test's answers from the next one
+            MessageBox::show(nullptr, QString(), MessageBox::Style::Warning);
+        QCOMPARE(unused, 0);
         changes.reset();
         owner.reset();
     }
 
-    void windowHasTheControlsInTwoColumns()
+    void windowHasTwoColumnsAButtonRowAndReadingOrder()
     {
         open({});
-        const std::pair<const char *, const char *> captions[] = {
-            {"fraVitals", "Vitals"}, {"fraOwnAttributes", "Own Attributes"},
-            {"fraCompatibleWith", "Compatible With"}, {"fraIncompatibleWith", "Incompatible With"}};
-        for (auto [name, text] : captions)
-            QCOMPARE(editor->findChild<QGroupBox *>(name)->title(), QString(text));
-        QCOMPARE(editor->findChild<QLabel *>("lblPosition")->text(), QStringLiteral("Position:"));
-        QVERIFY(editor->findChild<QLabel *>("lblInstructions2")->text().endsWith("to left of the trait."));
-        for (const char *name : {"txtFirstName", "txtLastName", "txtPosition"})
-            QCOMPARE(box(name)->maxLength(), 12);
-        for (const char *name : {"lstOwnAttributes", "lstCompatibleWith", "lstIncompatibleWith"}) {
-            QCOMPARE(list(name)->count(), 22);
-            QCOMPARE(list(name)->item(9)->text(), QStringLiteral("Comic"));
-            QCOMPARE(list(name)->item(21)->text(), QStringLiteral("Beginner"));
-        }
+        for (const char *name : {"lstOwnAttributes", "lstCompatibleWith", "lstIncompatibleWith"})
+            QCOMPARE(list(name)->item(21)->text() + QString::number(list(name)->count()), QStringLiteral("Beginner22"));
         const char *row[] = {"cmdDelete", "cmdPrevious", "cmdSave", "cmdNext", "cmdNew", "cmdOK", "cmdCancel"};
-        for (int i = 1; i < 7; ++i) {
-            QVERIFY(button(row[i - 1])->x() < button(row[i])->x());
-            QCOMPARE(button(row[i])->y(), button(row[0])->y());
-        }
+        for (int i = 1; i < 7; ++i)
+            QVERIFY(button(row[i - 1])->x() < button(row[i])->x() && button(row[i])->y() == button(row[0])->y());
         auto *left = editor->findChild<QGroupBox *>("fraOwnAttributes");
         auto *right = editor->findChild<QGroupBox *>("fraCompatibleWith");
         QVERIFY(left->x() + left->width() <= right->x());
@@ -305,9 +293,12 @@ private slots:
         QVERIFY(!QFileInfo(pool).size() && editor->ProfileModified() && changes->isEmpty());
         QCOMPARE(caption(), QStringLiteral("Profiles - 1 (0 Saved)"));
         type("txtFirstName", "  Ann");
+        QTest::sendKeyEvent(QTest::Click, box("txtFirstName"), Qt::Key_unknown, QStringLiteral("\u0141"), {});
+        QTest::sendKeyEvent(QTest::Click, box("txtFirstName"), Qt::Key_unknown, QStringLiteral("\u20AC"), {});
         type("txtPosition", "Clerk ");
-        click("cmdSave");
-        QCOMPARE(readFile(pool), poolBytes({withTraits(person("Ann", "", "Clerk"), {2})}));
+        click("cmdSave");  // a character the pool cannot store was refused, the euro sign kept
+        QCOMPARE(readFile(pool), poolBytes({withTraits(person("Ann\u20AC", "", "Clerk"), {2})}));
+        QCOMPARE(readFile(pool).left(5), QByteArray("Ann\x80 "));
         QCOMPARE(readFile(pool).mid(168), QByteArray("\xFF\xFF\xFF\xFF\x00\x00", 6));
         QCOMPARE(caption(), QStringLiteral("Profiles - 1 (1 Saved)"));
         QCOMPARE(changes->count(), 1);
