@@ -1,9 +1,170 @@
 #include "cli/CliSupport.h"
 #include "cli/Commands.h"
+#include "grouping/GroupBuilder.h"
+#include "grouping/GroupListing.h"
+#include "pool/PoolListing.h"
 
-// Placeholder until the group builder lands.
+#include <QDir>
+#include <QSaveFile>
+
+#include <optional>
+#include <set>
+
 namespace quorvia::cli {
+namespace {
 
-int runGroupsCommand(const QStringList &) { return fail(UsageFailure, QStringLiteral("groups is not available yet")); }
+struct GroupsRequest {
+    QString poolPath;
+    SizeOption option = SizeOption::AmountOfGroups;
+    QString sizeText;  // as the size box would hold it
+    bool sizeGiven = false;
+    std::optional<std::set<int>> selection;  // record numbers; none given: everybody
+    QString outputPath;
+};
+
+bool isDigits(const QString &text)
+{
+    for (const QChar ch : text) {
+        if (ch < QLatin1Char('0') || ch > QLatin1Char('9'))
+            return false;
+    }
+    return true;
+}
+
+// A size as a size box would hold it: digits only (none at all is an empty
+// box), worth at most 999.
+bool validSize(const QString &text)
+{
+    if (!isDigits(text))
+        return false;
+    QString digits = text;
+    while (digits.size() > 1 && digits.startsWith(QLatin1Char('0')))
+        digits.remove(0, 1);
+    return digits.size() <= 3;
+}
+
+// Record numbers from 1, separated by commas; the pool's size is checked later.
+std::optional<std::set<int>> parseSelection(const QString &text, QString *bad)
+{
+    std::set<int> numbers;
+    for (const QString &item : text.split(QLatin1Char(','))) {
+        bool ok = false;
+        const int number = isDigits(item) ? item.toInt(&ok) : 0;
+        if (!ok || number < 1) {
+            *bad = item;
+            return std::nullopt;
+        }
+        numbers.insert(number);
+    }
+    return numbers;
+}
+
+// Returns a usage message, or an empty string when the arguments are sound.
+QString parse(const QStringList &args, GroupsRequest *request)
+{
+    bool outputGiven = false;
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        const QString &arg = args.at(i);
+        const bool isSize = arg == QLatin1String("--amount") || arg == QLatin1String("--per-group");
+        const bool takesValue = isSize || arg == QLatin1String("--select") || arg == QLatin1String("-o");
+        if (!takesValue) {
+            if (arg.startsWith(QLatin1Char('-')) && arg.size() > 1)
+                return QStringLiteral("unknown option \"%1\"").arg(arg);
+            if (!request->poolPath.isEmpty())
+                return QStringLiteral("groups takes one pool file; \"%1\" is one too many").arg(arg);
+            request->poolPath = arg;
+            continue;
+        }
+        if (i + 1 >= args.size())
+            return QStringLiteral("%1 needs a value").arg(arg);
+        const QString value = args.at(++i);
+        if (isSize) {
+            if (request->sizeGiven)
+                return QStringLiteral("give one size only (--amount or --per-group), not \"%1 %2\" as well")
+                    .arg(arg, value);
+            if (!validSize(value))
+                return QStringLiteral("bad value for %1: \"%2\" (a whole number from 0 to 999)").arg(arg, value);
+            request->sizeGiven = true;
+            request->option = arg == QLatin1String("--amount") ? SizeOption::AmountOfGroups : SizeOption::PeoplePerGroup;
+            request->sizeText = value;
+        } else if (arg == QLatin1String("--select")) {
+            if (request->selection)
+                return QStringLiteral("--select given twice");
+            QString bad;
+            request->selection = parseSelection(value, &bad);
+            if (!request->selection)
+                return QStringLiteral("bad record number in --select: \"%1\" (numbers from 1, separated by commas)")
+                    .arg(bad);
+        } else {
+            if (outputGiven)
+                return QStringLiteral("-o given twice");
+            if (value.isEmpty())
+                return QStringLiteral("-o needs a file name");
+            outputGiven = true;
+            request->outputPath = value;
+        }
+    }
+    if (request->poolPath.isEmpty())
+        return QStringLiteral("groups needs the pool file");
+    return QString();
+}
+
+// Through a temporary file that replaces the target only once complete, so a
+// failure never leaves a half-written export (nor spoils an existing file).
+bool writeExport(const QString &path, const QByteArray &bytes, QString *error)
+{
+    QSaveFile file(path);
+    if (file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit())
+        return true;
+    *error = QStringLiteral("Could not write the groups to \"%1\": %2.")
+                 .arg(QDir::toNativeSeparators(path), file.errorString());
+    return false;
+}
+
+} // namespace
+
+int runGroupsCommand(const QStringList &args)
+{
+    GroupsRequest request;
+    const QString usage = parse(args, &request);
+    if (!usage.isEmpty())
+        return usageError(usage);
+
+    std::vector<ProfileRecord> records;
+    QString error;
+    if (!readPool(request.poolPath, &records, &error))
+        return fail(FileFailure, error);
+    if (records.empty())
+        return fail(FileFailure, QStringLiteral("No profile data has been entered."));
+    if (request.selection) {
+        const int last = *request.selection->rbegin();
+        if (last > int(records.size()))
+            return usageError(QStringLiteral("record number %1 in --select is outside the pool (%2 records)")
+                                  .arg(last)
+                                  .arg(records.size()));
+    }
+
+    // The people take part in the order of the selection list, whatever the
+    // order of the numbers given.
+    std::vector<ProfileRecord> selected;
+    for (const PoolListItem &item : sortedPoolList(records)) {
+        if (!request.selection || request.selection->count(item.recordNumber))
+            selected.push_back(records[std::size_t(item.recordNumber - 1)]);
+    }
+
+    const int value = defaultedSizeValue(request.option, sizeBoxValue(request.sizeText), int(selected.size()));
+    const GroupTable groups = buildGroups(selected, request.option, value);
+
+    if (!request.outputPath.isEmpty()) {
+        if (!writeExport(request.outputPath, groupsDocumentBytes(groups), &error))
+            return fail(FileFailure, error);
+        return Success;
+    }
+    QString text;
+    for (const QString &line : groupsDocument(groups))
+        text += line + QLatin1Char('\n');
+    printOut(text);
+    return Success;
+}
 
 } // namespace quorvia::cli
