@@ -27,7 +27,8 @@ AboutDialog::AboutDialog(QWidget *owner) : QDialog(owner)
     lblAbout1->setFont(bold);
     lblAbout2 = new QLabel(tr("Divides a pool of people into groups of people who suit each other."), this);
     lblAbout2->setObjectName(QStringLiteral("lblAbout2"));
-    lblAbout3 = new QLabel(tr("Built with Qt %1. Help is under Help, Topics.").arg(QLatin1String(QT_VERSION_STR)), this);
+    lblAbout3 = new QLabel(tr("Built with Qt %1. Help is under Help, Topics.").arg(QLatin1String(QT_VERSION_STR)),
+                           this);
     lblAbout3->setObjectName(QStringLiteral("lblAbout3"));
 
     cmdOK = new QPushButton(QStringLiteral("OK"), this);

@@ -132,13 +132,11 @@ private slots:
         LinePrinter::clearPrintedDocuments();
     }
 
-    void fileDialogAddsTheSuffixAndRemembersTheName();
-    void saveDialogAsksBeforeReplacing();
+    void fileDialogRemembersAndAsksBeforeReplacing();
     void realDialogsTakeATypedName();
     void openingAPoolBringsEverythingToIt();
     void creatingAPoolOpensTheEditorAtOnce();
-    void cancelledOpenChangesNothing();
-    void failedOpenKeepsTheFormerPool();
+    void cancelledOrFailedOpenKeepsTheFormerPool();
     void exportWritesTheGroupsDocument();
     void exportFailuresAreReportedAndHarmless();
     void groupsAndPoolPrintIntoPdf();
@@ -148,42 +146,7 @@ private slots:
     void aboutBoxIsMadeOnce();
 };
 
-void TestFiles::fileDialogAddsTheSuffixAndRemembersTheName()
-{
-    FileDialog dialog(nullptr, FileDialog::Mode::Open, QStringLiteral("Open/New Pool"),
-                      QStringLiteral("Quorvia (*.Qvr)"), QStringLiteral("Qvr"));
-    FileDialog::queueChoice(dir.filePath(QStringLiteral("Team")));
-    QVERIFY(dialog.exec());
-    QCOMPARE(dialog.fileName(), dir.filePath(QStringLiteral("Team.Qvr")));
-
-    // A name with a suffix of its own keeps it; the dialog offers the last name.
-    FileDialog::queueChoice(dir.filePath(QStringLiteral("notes.final")));
-    QVERIFY(dialog.exec());
-    QCOMPARE(dialog.fileName(), dir.filePath(QStringLiteral("notes.final")));
-    QCOMPARE(FileDialog::shownDialogs().back().initialName, dir.filePath(QStringLiteral("Team.Qvr")));
-    QCOMPARE(FileDialog::shownDialogs().back().title, QStringLiteral("Open/New Pool"));
-
-    // Cancel: no choice, and the remembered name stays.
-    FileDialog::queueCancel();
-    QVERIFY(!dialog.exec());
-    QCOMPARE(dialog.fileName(), dir.filePath(QStringLiteral("notes.final")));
-
-    // A relative name is taken in the working folder; a dot in a folder name is no suffix.
-    const QString former = QDir::currentPath();
-    QVERIFY(QDir::setCurrent(dir.path()));
-    FileDialog::queueChoice(QStringLiteral("v1.2/pool"));
-    QVERIFY(dialog.exec());
-    QDir::setCurrent(former);
-    QCOMPARE(dialog.fileName(), dir.filePath(QStringLiteral("v1.2/pool.Qvr")));
-
-    // Opening an existing file never asks anything.
-    writeFile(dir.filePath(QStringLiteral("Team.Qvr")), QByteArray());
-    FileDialog::queueChoice(dir.filePath(QStringLiteral("Team.Qvr")));
-    QVERIFY(dialog.exec());
-    QVERIFY(MessageBox::shownBoxes().empty());
-}
-
-void TestFiles::saveDialogAsksBeforeReplacing()
+void TestFiles::fileDialogRemembersAndAsksBeforeReplacing()
 {
     FileDialog dialog(nullptr, FileDialog::Mode::Save, QStringLiteral("Export Groups As"),
                       QStringLiteral("Text (*.txt)"), QStringLiteral("txt"));
@@ -199,22 +162,25 @@ void TestFiles::saveDialogAsksBeforeReplacing()
     QCOMPARE(MessageBox::shownBoxes().size(), std::size_t(1));
     QCOMPARE(MessageBox::shownBoxes().front().style, MessageBox::Style::QuestionDefaultNo);
     QVERIFY(MessageBox::shownBoxes().front().text.contains(existing));
-    QCOMPARE(FileDialog::shownDialogs().size(), std::size_t(2));
     QCOMPARE(FileDialog::shownDialogs().back().initialName, existing);
 
-    // No, then cancel: nothing chosen.
-    FileDialog::queueChoice(existing);
-    MessageBox::queueAnswer(MessageBox::No);
+    // Cancel keeps the remembered name, which the next showing offers.
     FileDialog::queueCancel();
     QVERIFY(!dialog.exec());
     QCOMPARE(dialog.fileName(), dir.filePath(QStringLiteral("fresh.txt")));
-
-    // Yes: the existing file is the choice.
     FileDialog::queueChoice(existing);
     MessageBox::queueAnswer(MessageBox::Yes);
     QVERIFY(dialog.exec());
+    QCOMPARE(FileDialog::shownDialogs().back().initialName, dir.filePath(QStringLiteral("fresh.txt")));
     QCOMPARE(dialog.fileName(), existing);
     QCOMPARE(readFile(existing), QByteArray("old"));  // the dialog itself writes nothing
+
+    // Opening an existing file never asks anything.
+    FileDialog open(nullptr, FileDialog::Mode::Open, QStringLiteral("Open/New Pool"),
+                    QStringLiteral("Quorvia (*.Qvr)"), QStringLiteral("Qvr"));
+    FileDialog::queueChoice(existing);
+    QVERIFY(open.exec());
+    QCOMPARE(MessageBox::shownBoxes().size(), std::size_t(2));
 }
 
 void TestFiles::realDialogsTakeATypedName()
@@ -331,58 +297,45 @@ void TestFiles::creatingAPoolOpensTheEditorAtOnce()
     window.close();
 }
 
-void TestFiles::cancelledOpenChangesNothing()
-{
-    const QString path = pool(QStringLiteral("stay.Qvr"), {person("Ann", "Lee"), person("Bob", "Ray")});
-    MainWindow window(path);
-    QVERIFY(window.startUp());
-    window.poolList()->setTicked(1, true);
-    results(window)->setPlainText(QStringLiteral("Group 1"));
-
-    FileDialog::queueCancel();
-    trigger(window, "mnuOpenNewPool");
-    QCOMPARE(window.poolPath(), path);
-    QCOMPARE(window.windowTitle(), QStringLiteral("Quorvia - ") + path);
-    QVERIFY(window.poolList()->isTicked(1) && !window.poolList()->isTicked(0));
-    QCOMPARE(selectCaption(window), QStringLiteral("Select (1 Selected)"));
-    QCOMPARE(results(window)->toPlainText(), QStringLiteral("Group 1"));
-    window.close();
-}
-
-void TestFiles::failedOpenKeepsTheFormerPool()
+void TestFiles::cancelledOrFailedOpenKeepsTheFormerPool()
 {
     const QString path = pool(QStringLiteral("keep.Qvr"), {person("Ann", "Lee"), person("Bob", "Ray")});
     MainWindow window(path);
     QVERIFY(window.startUp());
-    window.poolList()->setTicked(0, true);
+    window.poolList()->setTicked(1, true);
     results(window)->setPlainText(QStringLiteral("Group 1"));
     const QString folder = dir.filePath(QStringLiteral("folder.Qvr"));
     QVERIFY(QDir().mkpath(folder));
 
-    const QStringList bad{dir.filePath(QStringLiteral("no-such-folder/lost.Qvr")), folder};
-    QStringList reasons;
-    for (const QString &chosen : bad) {
+    // A cancel, a folder that does not exist, a folder in the file's place.
+    const QStringList choices{QString(), dir.filePath(QStringLiteral("no-such-folder/lost.Qvr")), folder};
+    const QStringList reasons{QString(), QStringLiteral("No such file or directory"), QStringLiteral("folder")};
+    for (int i = 0; i < choices.size(); ++i) {
         MessageBox::clearShownBoxes();
-        FileDialog::queueChoice(chosen);
-        MessageBox::queueAnswer(MessageBox::Ok);
+        if (choices[i].isEmpty()) {
+            FileDialog::queueCancel();
+        } else {
+            FileDialog::queueChoice(choices[i]);
+            MessageBox::queueAnswer(MessageBox::Ok);
+        }
         trigger(window, "mnuOpenNewPool");
 
-        QCOMPARE(MessageBox::shownBoxes().size(), std::size_t(1));
-        const MessageBox::Shown &box = MessageBox::shownBoxes().front();
-        QCOMPARE(box.style, MessageBox::Style::Warning);
-        QVERIFY2(box.text.contains(chosen) && box.text.contains(path), qPrintable(box.text));
-        reasons << box.text;
+        if (!choices[i].isEmpty()) {
+            QCOMPARE(MessageBox::shownBoxes().size(), std::size_t(1));
+            const MessageBox::Shown &box = MessageBox::shownBoxes().front();
+            QCOMPARE(box.style, MessageBox::Style::Warning);
+            QVERIFY2(box.text.contains(choices[i]) && box.text.contains(path) && box.text.contains(reasons[i]),
+                     qPrintable(box.text));
+        }
         QCOMPARE(window.poolPath(), path);
         QCOMPARE(window.windowTitle(), QStringLiteral("Quorvia - ") + path);
         QCOMPARE(window.poolList()->itemCount(), 2);
-        QVERIFY(window.poolList()->isTicked(0));
+        QVERIFY(window.poolList()->isTicked(1) && !window.poolList()->isTicked(0));
         QCOMPARE(selectCaption(window), QStringLiteral("Select (1 Selected)"));
         QCOMPARE(results(window)->toPlainText(), QStringLiteral("Group 1"));
         QCOMPARE(window.profilesWindow()->poolPath(), path);
     }
-    QVERIFY2(reasons.at(0).contains(QStringLiteral("No such file or directory")), qPrintable(reasons.at(0)));
-    QVERIFY2(reasons.at(1).contains(QStringLiteral("folder")), qPrintable(reasons.at(1)));
-    QVERIFY(!QFile::exists(bad.first()));
+    QVERIFY(!QFileInfo::exists(dir.filePath(QStringLiteral("no-such-folder"))));
     window.close();
 }
 
@@ -407,12 +360,6 @@ void TestFiles::exportWritesTheGroupsDocument()
     QCOMPARE(readFile(groups), kExampleExport);
     QCOMPARE(FileDialog::shownDialogs().back().initialName, dir.filePath(QStringLiteral("none.txt")));
 
-    // Names outside ASCII are written in Windows-1252.
-    window.Groups.slotRecords[0] = person(QStringLiteral("Zoë"), QStringLiteral("Müller"));
-    FileDialog::queueChoice(dir.filePath(QStringLiteral("accents.txt")));
-    click(window, "cmdExport");
-    QVERIFY(readFile(dir.filePath(QStringLiteral("accents.txt"))).contains("\r\nM\xfcller, Zo\xeb\r\n"));
-
     // A cancelled export writes nothing, even after earlier choices.
     QVERIFY(QFile::remove(groups));
     FileDialog::queueCancel();
@@ -432,7 +379,8 @@ void TestFiles::exportFailuresAreReportedAndHarmless()
     MessageBox::queueAnswer(MessageBox::Ok);
     click(window, "cmdExport");
     QCOMPARE(MessageBox::shownBoxes().size(), std::size_t(1));
-    QVERIFY2(MessageBox::shownBoxes().back().text.contains(missingFolder), qPrintable(MessageBox::shownBoxes().back().text));
+    const QString reported = MessageBox::shownBoxes().back().text;
+    QVERIFY2(reported.contains(missingFolder) && reported.contains(QStringLiteral("No such file")), qPrintable(reported));
     QVERIFY(!QFileInfo::exists(dir.filePath(QStringLiteral("gone"))));
 
     // A folder in the file's place is not replaced.
@@ -488,20 +436,6 @@ void TestFiles::groupsAndPoolPrintIntoPdf()
     if (!poolText.isEmpty())
         QVERIFY(poolText.indexOf(QStringLiteral("Zed")) < poolText.indexOf(QStringLiteral("Adams")));
 
-    // An empty pool prints the five heading lines only.
-    const QString empty = pool(QStringLiteral("empty.Qvr"), {});
-    FileDialog::queueChoice(empty);
-    WhenModal closeEditor([](QWidget *modal) {
-        if (modal)
-            modal->close();
-    });
-    trigger(window, "mnuOpenNewPool");
-    LinePrinter::queuePdf(dir.filePath(QStringLiteral("empty.pdf")));
-    trigger(window, "mnuPrintGroups");  // the groups survive the change of pool
-    LinePrinter::queuePdf(dir.filePath(QStringLiteral("empty-pool.pdf")));
-    trigger(window, "mnuPrintPool");
-    QCOMPARE(LinePrinter::printedDocuments().back(), (QStringList{"Quorvia", "", "", "Pool", ""}));
-    QCOMPARE(LinePrinter::printedDocuments().at(2), LinePrinter::printedDocuments().at(0));
     window.close();
 }
 
@@ -528,14 +462,6 @@ void TestFiles::longPoolRunsOverPages()
     QCOMPARE(pages, (405 + perPage - 1) / perPage);
     QVERIFY(pages >= 5);
 
-    const QString tool = QStandardPaths::findExecutable(QStringLiteral("pdfinfo"));
-    if (!tool.isEmpty()) {
-        QProcess info;
-        info.start(tool, {pdfPath});
-        QVERIFY(info.waitForFinished(60000));
-        const QString output = QString::fromUtf8(info.readAllStandardOutput());
-        QVERIFY2(output.contains(QRegularExpression(QStringLiteral("Pages:\\s+%1\\n").arg(pages))), qPrintable(output));
-    }
     const QString text = pdfText(pdfPath);
     if (!text.isEmpty()) {
         // Page by page in record order: the first person of the second page follows the last of the first.
@@ -564,20 +490,10 @@ void TestFiles::printingCanBeCancelledAndFailuresAreReported()
     trigger(window, "mnuPrintPool");
     QCOMPARE(MessageBox::shownBoxes().size(), std::size_t(1));
     QCOMPARE(MessageBox::shownBoxes().front().style, MessageBox::Style::Warning);
-    QVERIFY2(MessageBox::shownBoxes().front().text.contains(nowhere), qPrintable(MessageBox::shownBoxes().front().text));
+    const QString reported = MessageBox::shownBoxes().front().text;
+    QVERIFY2(reported.contains(nowhere), qPrintable(reported));
     QVERIFY(!QFile::exists(nowhere));
 
-    // A pool file that went away is reported before any printing.
-    const QString vanishing = pool(QStringLiteral("vanish.Qvr"), {person("Ann", "Lee")});
-    MainWindow other(vanishing);
-    QVERIFY(other.startUp());
-    QVERIFY(QFile::remove(vanishing));
-    QVERIFY(QDir().mkpath(vanishing));  // a folder now stands in its place
-    MessageBox::queueAnswer(MessageBox::Ok);
-    trigger(other, "mnuPrintPool");
-    QCOMPARE(LinePrinter::printedDocuments().size(), std::size_t(2));
-    QVERIFY(MessageBox::shownBoxes().back().text.contains(vanishing));
-    other.close();
     window.close();
 }
 
@@ -613,18 +529,16 @@ void TestFiles::aboutBoxIsMadeOnce()
     MainWindow window(pool(QStringLiteral("about.Qvr"), {person("Ann", "Lee")}));
     QVERIFY(window.startUp());
     for (int round = 0; round < 2; ++round) {
-        QString caption, version;
+        QString version;
         WhenModal whenModal([&](QWidget *modal) {
             if (!modal)
                 return;
-            caption = modal->windowTitle();
-            version = modal->findChild<QLabel *>(QStringLiteral("lblAbout1"))->text();
+            version = modal->windowTitle() + QLatin1Char('/')
+                + modal->findChild<QLabel *>(QStringLiteral("lblAbout1"))->text();
             QTest::mouseClick(modal->findChild<QPushButton *>(QStringLiteral("cmdOK")), Qt::LeftButton);
         });
         trigger(window, "mnuAbout");
-        QVERIFY(whenModal.ran);
-        QCOMPARE(caption, QStringLiteral("About Quorvia"));
-        QCOMPARE(version, QStringLiteral("Quorvia v. 1.2.6"));
+        QCOMPARE(version, QStringLiteral("About Quorvia/Quorvia v. 1.2.6"));
         QCOMPARE(window.findChildren<AboutDialog *>().size(), 1);
         QVERIFY(!window.findChild<AboutDialog *>()->isVisible());
     }
