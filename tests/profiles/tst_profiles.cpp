@@ -10,7 +10,6 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QGroupBox>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -81,6 +80,7 @@ class TestProfiles : public QObject {
     QListWidget *list(const char *name) { return editor->findChild<QListWidget *>(name); }
     QPushButton *button(const char *name) { return editor->findChild<QPushButton *>(name); }
     void click(const char *name) { QTest::mouseClick(button(name), Qt::LeftButton); }
+    void answer(MessageBox::Answer a, const char *name) { MessageBox::queueAnswer(a); click(name); }
     void type(const char *name, const QString &text)
     {
         QTest::keyClick(box(name), Qt::Key_A, Qt::ControlModifier);
@@ -99,9 +99,13 @@ class TestProfiles : public QObject {
             if (list(name)->item(t)->checkState() == Qt::Checked) ticked << t;
         return ticked;
     }
-    QString shown() { return box("txtFirstName")->text() + '|' + box("txtLastName")->text() + '|' + box("txtPosition")->text(); }
-    QString caption() { return editor->windowTitle(); }
-    int boxesShown() { return int(MessageBox::shownBoxes().size()); }
+    // The caption and the three boxes, e.g. "Profiles - 2 (3 Saved) Bob         |Brown       |".
+    QString state()
+    {
+        return editor->windowTitle() + ' ' + box("txtFirstName")->text() + '|' + box("txtLastName")->text() + '|'
+            + box("txtPosition")->text();
+    }
+    QString lastBox() { return MessageBox::shownBoxes().empty() ? QString() : MessageBox::shownBoxes().back().text; }
 
 private slots:
     void initTestCase() { MessageBox::setTestMode(true); }
@@ -125,28 +129,6 @@ private slots:
         owner.reset();
     }
 
-    void windowHasTwoColumnsAButtonRowAndReadingOrder()
-    {
-        open({});
-        for (const char *name : {"lstOwnAttributes", "lstCompatibleWith", "lstIncompatibleWith"})
-            QCOMPARE(list(name)->item(21)->text() + QString::number(list(name)->count()), QStringLiteral("Beginner22"));
-        const char *row[] = {"cmdDelete", "cmdPrevious", "cmdSave", "cmdNext", "cmdNew", "cmdOK", "cmdCancel"};
-        for (int i = 1; i < 7; ++i)
-            QVERIFY(button(row[i - 1])->x() < button(row[i])->x() && button(row[i])->y() == button(row[0])->y());
-        auto *left = editor->findChild<QGroupBox *>("fraOwnAttributes");
-        auto *right = editor->findChild<QGroupBox *>("fraCompatibleWith");
-        QVERIFY(left->x() + left->width() <= right->x());
-        QVERIFY(qAbs(left->width() - right->width()) <= 2);
-        QStringList tabStops;
-        QWidget *w = box("txtFirstName");
-        do {
-            if ((w->focusPolicy() & Qt::TabFocus) && w->isVisibleTo(editor)) tabStops << w->objectName();
-            w = w->nextInFocusChain();
-        } while (w != box("txtFirstName"));
-        QCOMPARE(tabStops.join(' '), QStringLiteral("txtFirstName txtLastName txtPosition lstOwnAttributes "
-            "lstCompatibleWith lstIncompatibleWith cmdDelete cmdPrevious cmdSave cmdNext cmdNew cmdOK cmdCancel"));
-    }
-
     void showModalOpensAfreshAtRecordOne()
     {
         QVERIFY(writePool(pool, {A, B}));
@@ -154,7 +136,7 @@ private slots:
         click("cmdNext");
         QString seen;
         QTimer::singleShot(0, editor, [&] {
-            seen = caption() + ' ' + shown() + (editor->isModal() && editor->parentWidget() == owner.get() ? " modal" : "");
+            seen = state() + (editor->isModal() && editor->parentWidget() == owner.get() ? " modal" : "");
             click("cmdCancel");
         });
         editor->showModal();
@@ -165,30 +147,25 @@ private slots:
     void pagingStopsAtRecordOneAndAtTheBlankPosition()
     {
         open({});
-        QCOMPARE(caption(), QStringLiteral("Profiles - 1 (0 Saved)"));
         click("cmdNext"); click("cmdPrevious");
-        QCOMPARE(caption(), QStringLiteral("Profiles - 1 (0 Saved)"));
+        QCOMPARE(state(), QStringLiteral("Profiles - 1 (0 Saved) ||"));
         QVERIFY(writePool(pool, {A, B, C}));
         editor->loadFirstRecord();
-        QCOMPARE(ticks("lstOwnAttributes"), (QList<int>{0, 3}));
         click("cmdNext"); click("cmdNext"); click("cmdNext");
-        QCOMPARE(caption(), QStringLiteral("Profiles - 4 (3 Saved)"));
-        QCOMPARE(shown(), QStringLiteral("||"));
-        QVERIFY(ticks("lstIncompatibleWith").isEmpty());
+        QCOMPARE(state(), QStringLiteral("Profiles - 4 (3 Saved) ||"));
+        QVERIFY(ticks("lstOwnAttributes").isEmpty());
         type("txtFirstName", "Dee");
         click("cmdNext");  // nothing, not even the prompt
-        QCOMPARE(caption(), QStringLiteral("Profiles - 4 (3 Saved)"));
-        QCOMPARE(box("txtFirstName")->text(), QStringLiteral("Dee"));
-        QCOMPARE(boxesShown(), 0);
-        // The stored 12 characters fill the box: a fourth letter is refused.
-        MessageBox::queueAnswer(MessageBox::No);
-        click("cmdPrevious");
-        QCOMPARE(box("txtFirstName")->text(), QStringLiteral("Cy          "));
+        QCOMPARE(state(), QStringLiteral("Profiles - 4 (3 Saved) Dee||"));
+        QVERIFY(MessageBox::shownBoxes().empty());
+        answer(MessageBox::No, "cmdPrevious");
+        // The stored 12 characters fill the box: a third letter is refused.
         QTest::keyClick(box("txtFirstName"), Qt::Key_X);
-        QCOMPARE(box("txtFirstName")->text(), QStringLiteral("Cy          "));
+        QCOMPARE(state(), QStringLiteral("Profiles - 3 (3 Saved) Cy          |Cole        |Boss        "));
         QVERIFY(!editor->ProfileModified());
         click("cmdPrevious"); click("cmdPrevious"); click("cmdPrevious");
-        QCOMPARE(caption(), QStringLiteral("Profiles - 1 (3 Saved)"));
+        QCOMPARE(editor->windowTitle(), QStringLiteral("Profiles - 1 (3 Saved)"));
+        QCOMPARE(ticks("lstOwnAttributes"), (QList<int>{0, 3}));
         QCOMPARE(readFile(pool), poolBytes({A, B, C}));
     }
 
@@ -197,43 +174,39 @@ private slots:
         open({A, B, C});
         click("cmdNext");
         tick("lstOwnAttributes", 4);
-        MessageBox::queueAnswer(MessageBox::No);
-        click("cmdNext");
-        QCOMPARE(caption(), QStringLiteral("Profiles - 3 (3 Saved)"));
+        answer(MessageBox::No, "cmdNext");
+        QCOMPARE(editor->windowTitle(), QStringLiteral("Profiles - 3 (3 Saved)"));
         QCOMPARE(readFile(pool), poolBytes({A, B, C}));
-        QCOMPARE(MessageBox::shownBoxes().back().text, kPrompt);
+        QCOMPARE(lastBox(), kPrompt);
         QCOMPARE(MessageBox::shownBoxes().back().style, MessageBox::Style::QuestionDefaultNo);
 
         tick("lstCompatibleWith", 2);
-        MessageBox::queueAnswer(MessageBox::Yes);
-        click("cmdPrevious");
-        QCOMPARE(caption(), QStringLiteral("Profiles - 2 (3 Saved)"));
+        answer(MessageBox::Yes, "cmdPrevious");
+        QCOMPARE(editor->windowTitle(), QStringLiteral("Profiles - 2 (3 Saved)"));
         QCOMPARE(readFile(pool), poolBytes({A, B, withTraits(C, {}, {2})}));
-        QCOMPARE(changes->count(), 1);
 
         // Cancel asks once (closing finds the flag cleared); the title bar asks too.
         type("txtPosition", "Chief");
-        MessageBox::queueAnswer(MessageBox::Yes);
-        click("cmdCancel");
+        answer(MessageBox::Yes, "cmdCancel");
         QVERIFY(!editor->isVisible());
-        QCOMPARE(readFile(pool), poolBytes({A, withTraits(person("Bob", "Brown", "Chief"), {1}, {}, {21}),
-                                            withTraits(C, {}, {2})}));
+        const ProfileRecord chief = withTraits(person("Bob", "Brown", "Chief"), {1}, {}, {21});
+        QCOMPARE(readFile(pool), poolBytes({A, chief, withTraits(C, {}, {2})}));
         editor->show();
         type("txtPosition", "Nobody");
         MessageBox::queueAnswer(MessageBox::No);
         editor->close();
         QVERIFY(!editor->isVisible());
-        QCOMPARE(boxesShown(), 4);
+        QCOMPARE(MessageBox::shownBoxes().size(), std::size_t(4));
+        QCOMPARE(changes->count(), 2);
 
         // Ticks without any text are dropped without a question.
         editor->loadFirstRecord();
         editor->show();
         click("cmdNew");
-        QCOMPARE(caption(), QStringLiteral("Profiles - 4 (3 Saved)"));
         tick("lstOwnAttributes", 0);
         click("cmdPrevious");
-        QCOMPARE(caption(), QStringLiteral("Profiles - 3 (3 Saved)"));
-        QCOMPARE(boxesShown(), 4);
+        QCOMPARE(editor->windowTitle(), QStringLiteral("Profiles - 3 (3 Saved)"));
+        QCOMPARE(MessageBox::shownBoxes().size(), std::size_t(4));
         QCOMPARE(PoolFile::fileSize(pool), 522);
     }
 
@@ -242,24 +215,21 @@ private slots:
         open({A, B, C, A, B});
         click("cmdNext");
         type("txtFirstName", "Bea");
-        MessageBox::queueAnswer(MessageBox::Yes);
-        click("cmdNew");
-        QCOMPARE(caption(), QStringLiteral("Profiles - 6 (5 Saved)"));
-        QCOMPARE(shown(), QStringLiteral("||"));
+        answer(MessageBox::Yes, "cmdNew");
+        QCOMPARE(state(), QStringLiteral("Profiles - 6 (5 Saved) ||"));
         QCOMPARE(readFile(pool), poolBytes({A, withTraits(person("Bea", "Brown"), {1}, {}, {21}), C, A, B}));
         // A partial last record: 2.5 + 1 rounds to the even 4, 1.5 + 1 to 2.
         QVERIFY(writeFile(pool, poolBytes({A, B}) + QByteArray(87, 'x')));
         click("cmdNew");
-        QCOMPARE(caption(), QStringLiteral("Profiles - 4 (2.5 Saved)"));
+        QCOMPARE(editor->windowTitle(), QStringLiteral("Profiles - 4 (2.5 Saved)"));
         QVERIFY(writeFile(pool, poolBytes({A}) + QByteArray(87, 'x')));
         click("cmdNew");
-        QCOMPARE(caption(), QStringLiteral("Profiles - 2 (1.5 Saved)"));
+        QCOMPARE(editor->windowTitle(), QStringLiteral("Profiles - 2 (1.5 Saved)"));
     }
 
     void traitRulesAndTheLoadingRepair()
     {
-        ProfileRecord broken = withTraits(person("Rae", "Ray"), {2, 3, 0, 1}, {7, 9}, {7});
-        open({broken});
+        open({withTraits(person("Rae", "Ray"), {2, 3, 0, 1}, {7, 9}, {7})});
         QCOMPARE(ticks("lstOwnAttributes"), (QList<int>{0, 1, 3}));
         QCOMPARE(ticks("lstCompatibleWith"), QList<int>{9});
         QCOMPARE(ticks("lstIncompatibleWith"), QList<int>{7});
@@ -273,7 +243,6 @@ private slots:
         QCOMPARE(ticks("lstOwnAttributes"), (QList<int>{0, 1, 3, 5}));
         QCOMPARE(ticks("lstCompatibleWith"), (QList<int>{7, 9, 20}));
         QCOMPARE(ticks("lstIncompatibleWith"), QList<int>{21});
-        QVERIFY(editor->ProfileModified());
         click("cmdSave");
         QCOMPARE(readFile(pool), poolBytes({withTraits(person("Rae", "Ray"), {0, 1, 3, 5}, {7, 9, 20}, {21})}));
 
@@ -291,22 +260,20 @@ private slots:
         tick("lstOwnAttributes", 2);
         click("cmdSave");  // no text: nothing at all
         QVERIFY(!QFileInfo(pool).size() && editor->ProfileModified() && changes->isEmpty());
-        QCOMPARE(caption(), QStringLiteral("Profiles - 1 (0 Saved)"));
         type("txtFirstName", "  Ann");
         QTest::sendKeyEvent(QTest::Click, box("txtFirstName"), Qt::Key_unknown, QStringLiteral("\u0141"), {});
         QTest::sendKeyEvent(QTest::Click, box("txtFirstName"), Qt::Key_unknown, QStringLiteral("\u20AC"), {});
         type("txtPosition", "Clerk ");
         click("cmdSave");  // a character the pool cannot store was refused, the euro sign kept
         QCOMPARE(readFile(pool), poolBytes({withTraits(person("Ann\u20AC", "", "Clerk"), {2})}));
-        QCOMPARE(readFile(pool).left(5), QByteArray("Ann\x80 "));
-        QCOMPARE(readFile(pool).mid(168), QByteArray("\xFF\xFF\xFF\xFF\x00\x00", 6));
-        QCOMPARE(caption(), QStringLiteral("Profiles - 1 (1 Saved)"));
+        QCOMPARE(readFile(pool).left(5) + readFile(pool).mid(168), QByteArray("Ann\x80 \xFF\xFF\xFF\xFF\x00\x00", 11));
+        QCOMPARE(editor->windowTitle(), QStringLiteral("Profiles - 1 (1 Saved)"));
         QCOMPARE(changes->count(), 1);
         click("cmdNext");
-        QCOMPARE(caption(), QStringLiteral("Profiles - 2 (1 Saved)"));
         type("txtLastName", "Lee");
         click("cmdSave");
         QCOMPARE(readFile(pool).mid(174 + 168), QByteArray("\xFF\xFF\x00\x00\x00\x00", 6));
+        QCOMPARE(editor->windowTitle(), QStringLiteral("Profiles - 2 (2 Saved)"));
 
         QVERIFY(writePool(pool, {A, B, C, A, B}));
         editor->loadFirstRecord();
@@ -315,16 +282,29 @@ private slots:
         click("cmdOK");
         QVERIFY(!editor->isVisible());
         QCOMPARE(readFile(pool), poolBytes({A, withTraits(person("Bo", "Brown"), {1}, {}, {21}), C, A, B}));
-        QCOMPARE(caption(), QStringLiteral("Profiles - 2 (5 Saved)"));
+        QCOMPARE(editor->windowTitle(), QStringLiteral("Profiles - 2 (5 Saved)"));
     }
 
-    void enterPressesOnlyTheFocusedButtonAndEscapeCancels()
+    void layoutReadingOrderEnterAndEscape()
     {
         open({A, B});
+        QWidget *left = list("lstOwnAttributes")->parentWidget(), *right = list("lstCompatibleWith")->parentWidget();
+        QVERIFY(left->geometry().right() < right->x() && qAbs(left->width() - right->width()) <= 2);
+        const char *row[] = {"cmdDelete", "cmdPrevious", "cmdSave", "cmdNext", "cmdNew", "cmdOK", "cmdCancel"};
+        for (int i = 1; i < 7; ++i)
+            QVERIFY(button(row[i - 1])->x() < button(row[i])->x() && button(row[i])->y() == button(row[0])->y());
+        QStringList tabStops;
+        QWidget *w = box("txtFirstName");
+        do {
+            if (w->focusPolicy() & Qt::TabFocus && w->isVisibleTo(editor)) tabStops << w->objectName();
+            w = w->nextInFocusChain();
+        } while (w != box("txtFirstName"));
+        QCOMPARE(tabStops.join(' '), QStringLiteral("txtFirstName txtLastName txtPosition lstOwnAttributes "
+            "lstCompatibleWith lstIncompatibleWith cmdDelete cmdPrevious cmdSave cmdNext cmdNew cmdOK cmdCancel"));
+        // Enter in a box presses nothing; on a focused button it presses that one.
         type("txtFirstName", "Al");
         QTest::keyClick(box("txtFirstName"), Qt::Key_Return);
-        QVERIFY(editor->isVisible());
-        QCOMPARE(readFile(pool), poolBytes({A, B}));
+        QVERIFY(editor->isVisible() && readFile(pool) == poolBytes({A, B}));
         button("cmdSave")->setFocus();
         QTest::keyClick(button("cmdSave"), Qt::Key_Return);
         QCOMPARE(changes->count(), 1);
@@ -339,44 +319,36 @@ private slots:
     {
         open({});
         click("cmdDelete");  // empty pool: not even the question
-        QCOMPARE(boxesShown(), 0);
+        QVERIFY(MessageBox::shownBoxes().empty());
         QVERIFY(writePool(pool, {A, B, C}));
         editor->loadFirstRecord();
         click("cmdNext");
         type("txtFirstName", "Unsaved");
-        MessageBox::queueAnswer(MessageBox::No);
-        click("cmdDelete");
+        answer(MessageBox::No, "cmdDelete");
         QCOMPARE(box("txtFirstName")->text(), QStringLiteral("Unsaved"));
         QCOMPARE(readFile(pool), poolBytes({A, B, C}));
 
-        MessageBox::queueAnswer(MessageBox::Yes);  // middle, unsaved typing lost without a prompt
-        click("cmdDelete");
-        QCOMPARE(MessageBox::shownBoxes().back().text, kDeleteQuestion);
+        answer(MessageBox::Yes, "cmdDelete");  // middle; the unsaved typing goes without a prompt
+        QCOMPARE(lastBox(), kDeleteQuestion);
         QCOMPARE(MessageBox::shownBoxes().back().style, MessageBox::Style::Question);
         QCOMPARE(readFile(pool), poolBytes({A, C}));
-        QCOMPARE(caption(), QStringLiteral("Profiles - 2 (2 Saved)"));
-        QCOMPARE(shown(), QStringLiteral("Cy          |Cole        |Boss        "));
+        QCOMPARE(state(), QStringLiteral("Profiles - 2 (2 Saved) Cy          |Cole        |Boss        "));
         QVERIFY(!editor->ProfileModified());
 
         click("cmdNext");  // blank position: the same records again
-        MessageBox::queueAnswer(MessageBox::Yes);
-        click("cmdDelete");
+        answer(MessageBox::Yes, "cmdDelete");
         QCOMPARE(readFile(pool), poolBytes({A, C}));
-        QCOMPARE(caption(), QStringLiteral("Profiles - 3 (2 Saved)"));
+        QCOMPARE(state(), QStringLiteral("Profiles - 3 (2 Saved) ||"));
 
         click("cmdPrevious");  // last
-        MessageBox::queueAnswer(MessageBox::Yes);
-        click("cmdDelete");
+        answer(MessageBox::Yes, "cmdDelete");
         QCOMPARE(readFile(pool), poolBytes({A}));
-        QCOMPARE(caption(), QStringLiteral("Profiles - 2 (1 Saved)"));
-        QCOMPARE(shown(), QStringLiteral("||"));
+        QCOMPARE(state(), QStringLiteral("Profiles - 2 (1 Saved) ||"));
 
         click("cmdPrevious");  // first and only
-        MessageBox::queueAnswer(MessageBox::Yes);
-        click("cmdDelete");
-        QVERIFY(QFileInfo::exists(pool));
-        QCOMPARE(PoolFile::fileSize(pool), 0);
-        QCOMPARE(caption(), QStringLiteral("Profiles - 1 (0 Saved)"));
+        answer(MessageBox::Yes, "cmdDelete");
+        QVERIFY(QFileInfo::exists(pool) && PoolFile::fileSize(pool) == 0);
+        QCOMPARE(state(), QStringLiteral("Profiles - 1 (0 Saved) ||"));
         QCOMPARE(changes->count(), 4);
         QCOMPARE(QDir(dir->path()).entryList(QDir::Files), QStringList{"Team.Qvr"});
     }
@@ -390,14 +362,13 @@ private slots:
             QVERIFY(writeFile(pool, before));
             editor->loadFirstRecord();
             editor->show();
-            MessageBox::clearShownBoxes();
             MessageBox::queueAnswer(MessageBox::Yes);
             MessageBox::queueAnswer(MessageBox::Ok);
             provoke();
             QCOMPARE(readFile(pool), before);
             QCOMPARE(QDir(dir->path()).entryList(QDir::Files), QStringList{QFileInfo(pool).fileName()});
-            QVERIFY(MessageBox::shownBoxes().back().text.contains(QDir::toNativeSeparators(pool)));
-            QCOMPARE(caption(), QStringLiteral("Profiles - 1 (3.28735632183908 Saved)"));
+            QVERIFY(lastBox().contains(QDir::toNativeSeparators(pool)));
+            QCOMPARE(editor->windowTitle(), QStringLiteral("Profiles - 1 (3.28735632183908 Saved)"));
             QVERIFY(changes->isEmpty());
             QVERIFY(QFile::remove(pool));
         };
@@ -406,7 +377,7 @@ private slots:
             FileSizeLimit limit(200);
             click("cmdDelete");
         });
-        QVERIFY(MessageBox::shownBoxes().back().text.contains("File too large"));
+        QVERIFY(lastBox().contains("File too large"));
         // No temporary file can be named beside a pool whose name is already the longest allowed.
         attempt(dir->filePath(QString(251, 'p') + ".Qvr"), [&] { click("cmdDelete"); });
         if (geteuid() != 0) {  // permission bits stop only other users
@@ -426,20 +397,16 @@ private slots:
             click("cmdOK");
         }
         QCOMPARE(readFile(pool), poolBytes({A, B}));
-        QVERIFY(editor->isVisible());
-        QVERIFY(editor->ProfileModified());
-        QCOMPARE(box("txtFirstName")->text(), QStringLiteral("Dee"));
-        QCOMPARE(caption(), QStringLiteral("Profiles - 3 (2 Saved)"));
-        QVERIFY(MessageBox::shownBoxes().back().text.contains(QDir::toNativeSeparators(pool)));
+        QVERIFY(editor->isVisible() && editor->ProfileModified());
+        QCOMPARE(state(), QStringLiteral("Profiles - 3 (2 Saved) Dee||"));
+        QVERIFY(lastBox().contains(QDir::toNativeSeparators(pool)));
 
         // A save asked for by the prompt that fails keeps the editor where it is.
         QVERIFY(dir->remove());
         MessageBox::queueAnswer(MessageBox::Yes);
-        MessageBox::queueAnswer(MessageBox::Ok);
-        click("cmdPrevious");
-        QCOMPARE(caption(), QStringLiteral("Profiles - 3 (2 Saved)"));
-        QVERIFY(MessageBox::shownBoxes().back().text.contains("No such file or directory"));
-        QCOMPARE(box("txtFirstName")->text(), QStringLiteral("Dee"));
+        answer(MessageBox::Ok, "cmdPrevious");
+        QCOMPARE(state(), QStringLiteral("Profiles - 3 (2 Saved) Dee||"));
+        QVERIFY(lastBox().contains("No such file or directory"));
         QVERIFY(changes->isEmpty());
         MessageBox::queueAnswer(MessageBox::No);  // finally let it go
         editor->close();
@@ -449,7 +416,7 @@ private slots:
     {
         open(std::vector<ProfileRecord>(32768, B));
         click("cmdNew");
-        QCOMPARE(caption(), QStringLiteral("Profiles - 32769 (32768 Saved)"));
+        QCOMPARE(editor->windowTitle(), QStringLiteral("Profiles - 32769 (32768 Saved)"));
         type("txtLastName", "Last");
         click("cmdSave");
         QCOMPARE(PoolFile::fileSize(pool), 32769 * 174);
@@ -470,8 +437,7 @@ private slots:
         QCOMPARE(main.poolList()->itemText(0), QStringLiteral("Adams, Zoe (Clerk)"));
         QCOMPARE(main.poolList()->tickCount(), 0);
         main.cmdSelectAll_Click();
-        MessageBox::queueAnswer(MessageBox::Yes);
-        click("cmdDelete");
+        answer(MessageBox::Yes, "cmdDelete");
         QCOMPARE(main.poolList()->itemCount(), 1);
         QCOMPARE(main.poolList()->itemText(0), QStringLiteral("Brown, Bob"));
         QCOMPARE(main.poolList()->tickCount(), 0);
