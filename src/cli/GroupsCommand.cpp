@@ -2,10 +2,10 @@
 #include "cli/Commands.h"
 #include "grouping/GroupBuilder.h"
 #include "grouping/GroupListing.h"
+#include "pool/AtomicFile.h"
 #include "pool/PoolListing.h"
 
 #include <QDir>
-#include <QSaveFile>
 
 #include <optional>
 #include <set>
@@ -113,11 +113,11 @@ QString parse(const QStringList &args, GroupsRequest *request)
 // failure never leaves a half-written export (nor spoils an existing file).
 bool writeExport(const QString &path, const QByteArray &bytes, QString *error)
 {
-    QSaveFile file(path);
-    if (file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit())
+    QString reason;
+    if (replaceFileContents(path, bytes, &reason))
         return true;
     *error = QStringLiteral("Could not write the groups to \"%1\": %2.")
-                 .arg(QDir::toNativeSeparators(path), file.errorString());
+                 .arg(QDir::toNativeSeparators(path), reason);
     return false;
 }
 

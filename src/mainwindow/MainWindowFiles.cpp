@@ -6,13 +6,13 @@
 #include "mainwindow/FileDialog.h"
 #include "mainwindow/LinePrinter.h"
 #include "mainwindow/MessageBox.h"
+#include "pool/AtomicFile.h"
 #include "pool/PoolFile.h"
 #include "pool/PoolListing.h"
 #include "profiles/ProfilesWindow.h"
 
 #include <QDir>
 #include <QPlainTextEdit>
-#include <QSaveFile>
 
 // Opening and creating pools, printing, export, help and about.
 namespace quorvia {
@@ -89,10 +89,10 @@ void MainWindow::ExportGroups()
 
     // Written beside the target and renamed into place: a failure never
     // leaves a half-written file nor spoils the one that was there.
-    QSaveFile file(path);
-    const bool written = file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit();
-    if (!written) {
-        const QString reason = file.errorString().isEmpty() ? tr("unknown error") : file.errorString();
+    QString reason;
+    if (!replaceFileContents(path, bytes, &reason)) {
+        if (reason.isEmpty())
+            reason = tr("unknown error");
         MessageBox::error(this, tr("The groups could not be exported to \"%1\": %2.\n"
                                    "Nothing was written; a file of that name keeps its former content.")
                                     .arg(native(path), reason));

@@ -1,15 +1,16 @@
+#include "pool/AtomicFile.h"
 #include "pool/PoolFile.h"
 #include "pool/ProfileRecord.h"
 #include "pool/Windows1252.h"
+#include "support/FileSizeLimit.h"
 #include "support/PoolFixtures.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include <csignal>
-#include <sys/resource.h>
 
 using namespace quorvia;
 using namespace quorvia::testing;
@@ -179,25 +180,40 @@ private slots:
         QVERIFY(writeFile(pool, before));
 
         // A file size limit makes the append stop half-way, as a full disk would.
-        rlimit saved{};
-        QCOMPARE(getrlimit(RLIMIT_FSIZE, &saved), 0);
-        const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limited = saved;
-        limited.rlim_cur = rlim_t(before.size() + 100);
-        QCOMPARE(setrlimit(RLIMIT_FSIZE, &limited), 0);
-
-        PoolFile file(pool);
+        bool opened = false;
+        bool written = false;
         QString error;
-        const bool opened = file.openForWriting(&error);
-        const bool written = opened && file.write(3, person("Cy", "Oz"), &error);
-        file.close();
-        setrlimit(RLIMIT_FSIZE, &saved);
-        std::signal(SIGXFSZ, previousHandler);
-
+        {
+            const FileSizeLimit limit(before.size() + 100);
+            PoolFile file(pool);
+            opened = file.openForWriting(&error);
+            written = opened && file.write(3, person("Cy", "Oz"), &error);
+        }
         QVERIFY(opened);
         QVERIFY(!written);
-        QVERIFY2(error.contains(pool), qPrintable(error));
+        QVERIFY2(error.contains(pool) && error.contains(QStringLiteral("File too large")), qPrintable(error));
         QCOMPARE(readFile(pool), before);
+    }
+
+    void replacedFileIsWholeOrUntouched()
+    {
+        const QString target = path(QStringLiteral("groups.txt"));
+        QVERIFY(writeFile(target, "former content\r\n"));
+        const QByteArray large(256 * 1024, 'x');
+        QString reason;
+        {
+            const FileSizeLimit limit(64 * 1024);
+            QVERIFY(!replaceFileContents(target, large, &reason));
+        }
+        QVERIFY2(reason.contains(QStringLiteral("File too large")), qPrintable(reason));
+        QCOMPARE(readFile(target), QByteArray("former content\r\n"));
+        QCOMPARE(QDir(dir.path()).entryList({QStringLiteral("groups.txt*")}, QDir::Files),
+                 QStringList({QStringLiteral("groups.txt")}));
+
+        QVERIFY(replaceFileContents(target, large, &reason));
+        QCOMPARE(readFile(target), large);
+        QVERIFY(!replaceFileContents(path(QStringLiteral("no-such-folder/groups.txt")), large, &reason));
+        QVERIFY(!reason.isEmpty());
     }
 
     void recordCountIsShownInItsShortestForm()

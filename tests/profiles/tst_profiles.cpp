@@ -6,6 +6,7 @@
 #include "mainwindow/PoolListModel.h"
 #include "pool/PoolFile.h"
 #include "profiles/ProfilesWindow.h"
+#include "support/FileSizeLimit.h"
 #include "support/PoolFixtures.h"
 
 #include <QDir>
@@ -18,9 +19,7 @@
 #include <QTest>
 #include <QTimer>
 
-#include <csignal>
 #include <memory>
-#include <sys/resource.h>
 #include <unistd.h>
 
 using namespace quorvia;
@@ -43,21 +42,6 @@ ProfileRecord withTraits(ProfileRecord r, QList<int> own, QList<int> compatible 
 const ProfileRecord A = withTraits(person("Ann", "Adams", "Clerk"), {0, 3}, {5}, {8});
 const ProfileRecord B = withTraits(person("Bob", "Brown"), {1}, {}, {21});
 const ProfileRecord C = person("Cy", "Cole", "Boss");
-
-// Makes writes past `bytes` fail with "File too large", which even root
-// cannot get around: a full disk for this process.
-struct FileSizeLimit {
-    rlimit former{};
-    explicit FileSizeLimit(qint64 bytes)
-    {
-        std::signal(SIGXFSZ, SIG_IGN);
-        getrlimit(RLIMIT_FSIZE, &former);
-        rlimit limit = former;
-        limit.rlim_cur = rlim_t(bytes);
-        setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    ~FileSizeLimit() { setrlimit(RLIMIT_FSIZE, &former); }
-};
 
 } // namespace
 
