@@ -256,21 +256,26 @@ void MainWindow::mnuProfiles_Click()
     profilesWindow()->showModal();
 }
 
-void MainWindow::ExitProgram()
+bool MainWindow::ExitProgram()
 {
     if (exiting_)
-        return;
+        return true;
+    // A save that the user asked for and that failed keeps the program open,
+    // so the typed profile is not lost with it.
+    if (profiles_ && !profiles_->PromptToSaveChanges())
+        return false;
     exiting_ = true;
-    if (profiles_)
-        profiles_->PromptToSaveChanges();
     closeHelp();
     QCoreApplication::quit();
+    return true;
 }
 
 void MainWindow::closeEvent(QCloseEvent *event)
 {
-    ExitProgram();
-    event->accept();
+    if (ExitProgram())
+        event->accept();
+    else
+        event->ignore();
 }
 
 } // namespace quorvia

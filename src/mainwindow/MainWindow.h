@@ -42,8 +42,9 @@ public:
     bool LoadPoolList(QString *error = nullptr);
     void ShowSelectionCount();
 
-    // The one close-down path: the editor's save prompt, the help window, the end.
-    void ExitProgram();
+    // The one close-down path: the editor's save prompt, the help window, the
+    // end. False when a save the user asked for failed: the program stays open.
+    bool ExitProgram();
 
     PoolListModel *poolList() const { return poolList_; }
     ProfilesWindow *profilesWindow();

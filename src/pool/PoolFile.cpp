@@ -58,7 +58,14 @@ bool PoolFile::write(int number, const ProfileRecord &record, QString *error)
     record.toBytes(bytes);
     const qint64 formerSize = file_.size();
     const qint64 offset = qint64(number - 1) * kRecordSize;
-    const bool ok = number >= 1 && file_.seek(offset) && file_.write(bytes, kRecordSize) == kRecordSize;
+    bool ok = number >= 1 && file_.seek(offset);
+    // A write cut short reports no error of its own; writing the rest brings
+    // out the system's reason (a full disk, a size limit).
+    for (qint64 written = 0; ok && written < kRecordSize;) {
+        const qint64 step = file_.write(bytes + written, kRecordSize - written);
+        ok = step > 0;
+        written += step;
+    }
     if (ok)
         return true;
     if (error)
