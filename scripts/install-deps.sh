@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
     cmake g++ make pkg-config
     qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libgl-dev
-    desktop-file-utils poppler-utils
+    desktop-file-utils shared-mime-info poppler-utils
 )
 
 missing=()

@@ -1,3 +1,4 @@
+#include "help/Logo.h"
 #include "mainwindow/CommandLine.h"
 #include "mainwindow/MainWindow.h"
 #include "mainwindow/MessageBox.h"
@@ -11,6 +12,9 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quorvia"));
     QApplication::setApplicationVersion(QStringLiteral("1.2.6"));
+    QApplication::setWindowIcon(quorvia::quorviaIcon());
+    // Ties the window to its desktop entry and icon (Wayland especially).
+    QGuiApplication::setDesktopFileName(QStringLiteral("quorvia"));
 
     const quorvia::StartupRequest request =
         quorvia::parseCommandLine(QApplication::arguments().mid(1), QApplication::applicationDirPath());
