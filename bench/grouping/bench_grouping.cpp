@@ -73,7 +73,8 @@ void largestPools(PoolGenerator &gen)
     const struct {
         const char *name;
         TraitStyle style;
-    } styles[] = {{"realistic traits", TraitStyle::Realistic}, {"dense traits", TraitStyle::Dense}};
+    } styles[] = {{"realistic traits", TraitStyle::Realistic}, {"dense traits", TraitStyle::Dense},
+                  {"hostile traits", TraitStyle::Hostile}};
 
     std::printf("Calculate's work for %d selected people (best of 3 runs):\n", n);
     for (const auto &style : styles) {
@@ -86,6 +87,33 @@ void largestPools(PoolGenerator &gen)
             std::printf("  %-16s %-34s %7.3f s  (chain %.3f, dealing %.3f, listing %.3f; %lld characters)\n",
                         style.name, r.name, t.total(), t.chain, t.dealing, t.listing, static_cast<long long>(length));
         }
+    }
+}
+
+// The chain alone by every method this processor offers: what machines
+// without AVX2 (or without a population-count instruction) get.
+void chainMethods(PoolGenerator &gen)
+{
+    const std::vector<ProfileRecord> people = gen.pool(32767, PoolShape{});
+    const struct {
+        const char *name;
+        detail::ChainMethod method;
+    } methods[] = {{"AVX2, 32 at a time", detail::ChainMethod::Vector},
+                   {"popcount instruction", detail::ChainMethod::Popcount},
+                   {"portable arithmetic", detail::ChainMethod::Portable}};
+    std::printf("\nThe chain of %zu people by each search method:\n", people.size());
+    std::vector<int> first;
+    for (const auto &m : methods) {
+        if (!detail::chainMethodAvailable(m.method)) {
+            std::printf("  %-22s not available on this processor\n", m.name);
+            continue;
+        }
+        const auto start = Clock::now();
+        const std::vector<int> chain = detail::compatibilityChain(people, m.method);
+        const double t = secondsSince(start);
+        if (first.empty())
+            first = chain;
+        std::printf("  %-22s %7.3f s%s\n", m.name, t, chain == first ? "" : "  DIFFERENT CHAIN");
     }
 }
 
@@ -122,6 +150,7 @@ int main()
 {
     PoolGenerator gen(7u);
     largestPools(gen);
+    chainMethods(gen);
     againstTheReference(gen);
     return 0;
 }
