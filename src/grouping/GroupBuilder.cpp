@@ -95,6 +95,8 @@ class Dealer {
 public:
     Dealer(const std::vector<ProfileRecord> &people, GroupSizing sizing) : people_(people)
     {
+        sizing.NumGroups = std::max(0, sizing.NumGroups);
+        sizing.GroupSize = std::max(0, sizing.GroupSize);
         table_.NumGroups = sizing.NumGroups;
         table_.GroupSize = sizing.GroupSize;
         table_.slotRecords.assign(std::size_t(sizing.NumGroups) * std::size_t(sizing.GroupSize), ProfileRecord{});

@@ -1,7 +1,3 @@
-#include "grouping/GroupListing.h"
-#include "grouping/PoolGenerator.h"
-#include "grouping/ReferenceGroupBuilder.h"
-#include "pool/PoolListing.h"
 #include "support/PoolFixtures.h"
 
 #include <QProcess>
@@ -68,26 +64,6 @@ private slots:
         QCOMPARE(run.status, 0);
         QCOMPARE(run.out.count("\nGroup "), 999);
         QVERIFY(run.out.endsWith("\n\n\nGroup 999\n\nNONE\n"));
-    }
-
-    void sameGroupsAsThePlainRules()
-    {
-        // A pool as the editor would leave it, plus records it would not write.
-        PoolGenerator gen(99u);
-        PoolShape shape;
-        shape.noData = 0.05;
-        shape.oddHasData = 0.05;
-        const std::vector<ProfileRecord> records = gen.pool(300, shape);
-        const QString path = dir.filePath(QStringLiteral("big.Qvr"));
-        QVERIFY(writePool(path, records));
-
-        std::vector<ProfileRecord> listOrder;
-        for (const PoolListItem &item : sortedPoolList(records))
-            listOrder.push_back(records[std::size_t(item.recordNumber - 1)]);
-        const GroupTable expected = reference::BuildGroups(listOrder, false, 3);
-        const Run run = cli({path, QStringLiteral("--per-group"), QStringLiteral("3")});
-        QCOMPARE(run.status, 0);
-        QCOMPARE(QString::fromUtf8(run.out), groupsDocument(expected).join(QLatin1Char('\n')) + QLatin1Char('\n'));
     }
 
     void exportWritesTheDocumentFile()
