@@ -10,13 +10,9 @@ using namespace quorvia::testing;
 class TestCliList : public QObject {
     Q_OBJECT
 
-    struct Run {
-        int status;
-        QByteArray out;
-        QString err;
-    };
+    QTemporaryDir dir;
 
-    static Run cli(const QStringList &args)
+    static std::tuple<int, QByteArray, QString> cli(const QStringList &args)
     {
         QProcess process;
         process.start(qEnvironmentVariable("QUORVIA_CLI"), args);
@@ -24,39 +20,29 @@ class TestCliList : public QObject {
         return {process.exitCode(), process.readAllStandardOutput(), QString::fromUtf8(process.readAllStandardError())};
     }
 
-    QTemporaryDir dir;
-
 private slots:
     void listsInListOrderWithRecordNumbers()
     {
         const QString pool = dir.filePath(QStringLiteral("team.Qvr"));
         QVERIFY(writePool(pool, {person("", "Zed"), person("Zoë", "Adams", "Clerk"), ProfileRecord()}));
-        const Run run = cli({QStringLiteral("list"), pool});
-        QCOMPARE(run.status, 0);
-        QCOMPARE(run.out, QByteArray("3\t\n2\tAdams, Zo\xC3\xAB (Clerk)\n1\tZed\n"));
+        const auto [status, out, err] = cli({"list", pool});
+        QCOMPARE(status, 0);
+        QCOMPARE(out, QByteArray("3\t\n2\tAdams, Zo\xC3\xAB (Clerk)\n1\tZed\n"));
     }
 
     void failuresNameTheProblem()
     {
         const QString missing = dir.filePath(QStringLiteral("missing.Qvr"));
-        Run run = cli({QStringLiteral("list"), missing});
-        QCOMPARE(run.status, 1);
-        QVERIFY2(run.err.contains(missing) && run.err.count(QLatin1Char('\n')) == 1, qPrintable(run.err));
+        const auto [status, out, err] = cli({"list", missing});
+        QCOMPARE(status, 1);
+        QVERIFY2(err.contains(missing) && err.count('\n') == 1, qPrintable(err));
         QVERIFY(!QFile::exists(missing));  // a look must not create a pool
 
-        run = cli({});
-        QCOMPARE(run.status, 2);
-        run = cli({QStringLiteral("list")});
-        QCOMPARE(run.status, 2);
-        run = cli({QStringLiteral("list"), missing, missing});
-        QCOMPARE(run.status, 2);
-        run = cli({QStringLiteral("shuffle")});
-        QCOMPARE(run.status, 2);
-        QVERIFY2(run.err.contains(QStringLiteral("shuffle")), qPrintable(run.err));
-
-        run = cli({QStringLiteral("--help")});
-        QCOMPARE(run.status, 0);
-        QVERIFY(run.out.contains("quorvia-cli list POOL"));
+        for (const QStringList &usage : {QStringList{}, {"list"}, {"list", missing, missing}, {"shuffle"}})
+            QCOMPARE(std::get<0>(cli(usage)), 2);
+        QVERIFY(std::get<2>(cli({"shuffle"})).contains(QStringLiteral("shuffle")));
+        const auto help = cli({"--help"});
+        QVERIFY(std::get<0>(help) == 0 && std::get<1>(help).contains("quorvia-cli list POOL"));
     }
 };
 

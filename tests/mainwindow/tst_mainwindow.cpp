@@ -30,9 +30,13 @@ class TestMainWindow : public QObject {
         return pool;
     }
 
-    static QString selectCaption(MainWindow &window)
+    static QStringList describe(const QList<QAction *> &actions)
     {
-        return window.findChild<QGroupBox *>(QStringLiteral("fraSelect"))->title();
+        QStringList items;
+        for (QAction *a : actions)
+            items << (a->isSeparator() ? QStringLiteral("-")
+                                       : QStringList{a->objectName(), a->text(), a->shortcut().toString()}.join(' '));
+        return items;
     }
 
 private slots:
@@ -43,106 +47,69 @@ private slots:
         MessageBox::clearShownBoxes();
     }
 
-    void controlsCarryTheirNamesAndCaptions()
+    void controlsAndMenusReadAsWritten()
     {
         MainWindow window(threePeoplePool());
-        const QList<QPair<QString, QString>> buttons = {
-            {"cmdSelectAll", "Select All"}, {"cmdClearAll", "Clear All"}, {"cmdCalculate", "Calculate"},
-            {"cmdPrint", "Print"}, {"cmdExport", "Export"},
-        };
-        for (const auto &[name, caption] : buttons) {
-            auto *button = window.findChild<QPushButton *>(name);
-            QVERIFY2(button, qPrintable(name));
-            QCOMPARE(button->text(), caption);
-        }
-        auto *amount = window.findChild<QRadioButton *>(QStringLiteral("optAmountGroupsDesired"));
-        auto *perGroup = window.findChild<QRadioButton *>(QStringLiteral("optPeoplePerGroup"));
-        QCOMPARE(amount->text(), QStringLiteral("Amount of Groups Desired:"));
-        QCOMPARE(perGroup->text(), QStringLiteral("People Per Group:"));
+        for (const auto &[name, caption] : {std::pair{"cmdSelectAll", "Select All"}, {"cmdClearAll", "Clear All"},
+                                            {"cmdCalculate", "Calculate"}, {"cmdPrint", "Print"},
+                                            {"cmdExport", "Export"}})
+            QCOMPARE(window.findChild<QPushButton *>(name)->text(), QString(caption));
+        auto *amount = window.findChild<QRadioButton *>("optAmountGroupsDesired");
+        auto *perGroup = window.findChild<QRadioButton *>("optPeoplePerGroup");
+        QCOMPARE(amount->text() + perGroup->text(), QStringLiteral("Amount of Groups Desired:People Per Group:"));
         QVERIFY(amount->isChecked() && !perGroup->isChecked());
-        auto *amountBox = window.findChild<QLineEdit *>(QStringLiteral("txtAmountGroupsDesired"));
-        auto *perGroupBox = window.findChild<QLineEdit *>(QStringLiteral("txtPeoplePerGroup"));
-        QVERIFY(amountBox->isEnabled() && amountBox->text().isEmpty() && amountBox->maxLength() == 3);
-        QVERIFY(!perGroupBox->isEnabled() && perGroupBox->text().isEmpty() && perGroupBox->maxLength() == 3);
-        QCOMPARE(window.findChild<QGroupBox *>(QStringLiteral("fraGroups"))->title(), QStringLiteral("Groups"));
-        QVERIFY(window.findChild<QWidget *>(QStringLiteral("txtGroups")));
-        QVERIFY(window.findChild<QListView *>(QStringLiteral("lstSelect")));
-    }
+        QVERIFY(window.findChild<QLineEdit *>("txtAmountGroupsDesired")->isEnabled());
+        QVERIFY(!window.findChild<QLineEdit *>("txtPeoplePerGroup")->isEnabled());
+        QCOMPARE(window.findChild<QGroupBox *>("fraGroups")->title(), QStringLiteral("Groups"));
+        QVERIFY(window.findChild<QWidget *>("txtGroups") && window.findChild<QListView *>("lstSelect"));
 
-    void menusReadAsWritten()
-    {
-        MainWindow window(threePeoplePool());
         QStringList bar;
-        for (QAction *action : window.menuBar()->actions())
-            bar << action->text();
+        for (QAction *item : window.menuBar()->actions())
+            bar << item->text();
         QCOMPARE(bar, QStringList({"&File", "P&rofiles...", "&Help"}));
-
-        auto describe = [](QMenu *menu) {
-            QStringList items;
-            for (QAction *action : menu->actions())
-                items << (action->isSeparator() ? QStringLiteral("-")
-                                                : action->objectName() + QLatin1Char(' ') + action->text() + QLatin1Char(' ')
-                                                      + action->shortcut().toString());
-            return items;
-        };
-        QCOMPARE(describe(window.findChild<QMenu *>(QStringLiteral("mnuFile"))),
+        QCOMPARE(window.findChild<QAction *>("mnuProfiles")->text(), QStringLiteral("P&rofiles..."));
+        QCOMPARE(describe(window.findChild<QMenu *>("mnuFile")->actions()),
                  QStringList({"mnuOpenNewPool Ope&n/New Pool... Ctrl+O", "-", "mnuExportGroups Exp&ort Groups... ",
                               "mnuPrintPool Print &Pool Ctrl+P", "mnuPrintGroups Print &Groups Ctrl+G", "-",
                               "mnuExit E&xit Ctrl+Q"}));
-        QCOMPARE(describe(window.findChild<QMenu *>(QStringLiteral("mnuHelp"))),
+        QCOMPARE(describe(window.findChild<QMenu *>("mnuHelp")->actions()),
                  QStringList({"mnuTopics &Topics ", "-", "mnuAbout &About "}));
     }
 
-    void startUpListsThePoolUnderItsCaption()
+    void listAndTicksFollowThePool()
     {
         const QString pool = threePeoplePool();
         MainWindow window(pool);
         QVERIFY(window.startUp());
-        QVERIFY(window.isVisible());
         QCOMPARE(window.windowTitle(), QStringLiteral("Quorvia - ") + pool);
-        QCOMPARE(selectCaption(window), QStringLiteral("Select (0 Selected)"));
-
         const PoolListModel *list = window.poolList();
-        QCOMPARE(list->itemCount(), 3);
-        QCOMPARE(list->itemText(0), QStringLiteral("Adams"));
-        QCOMPARE(list->recordNumber(0), 3);
-        QCOMPARE(list->itemText(1), QStringLiteral("Lee, Ann (Clerk)"));
-        QCOMPARE(list->recordNumber(1), 2);
-        QCOMPARE(list->itemText(2), QStringLiteral("Zed"));
-        QCOMPARE(list->recordNumber(2), 1);
-        window.close();
-    }
+        QStringList items;
+        for (int row = 0; row < list->itemCount(); ++row)
+            items << QStringLiteral("%1 %2").arg(list->recordNumber(row)).arg(list->itemText(row));
+        QCOMPARE(items, QStringList({"3 Adams", "2 Lee, Ann (Clerk)", "1 Zed"}));
 
-    void ticksAreCountedInTheCaption()
-    {
-        MainWindow window(threePeoplePool());
-        QVERIFY(window.startUp());
-        auto *list = window.findChild<QListView *>(QStringLiteral("lstSelect"));
-        auto *selectAll = window.findChild<QPushButton *>(QStringLiteral("cmdSelectAll"));
-        auto *clearAll = window.findChild<QPushButton *>(QStringLiteral("cmdClearAll"));
+        auto *caption = window.findChild<QGroupBox *>("fraSelect");
+        auto click = [&](const char *button) {
+            QTest::mouseClick(window.findChild<QPushButton *>(button), Qt::LeftButton);
+            return caption->title();
+        };
+        QCOMPARE(caption->title(), QStringLiteral("Select (0 Selected)"));
+        QCOMPARE(click("cmdSelectAll"), QStringLiteral("Select (3 Selected)"));
+        // Space on the current item toggles its box, as a click would.
+        auto *view = window.findChild<QListView *>("lstSelect");
+        view->setFocus();
+        view->setCurrentIndex(list->index(1));
+        QTest::keyClick(view, Qt::Key_Space);
+        QCOMPARE(caption->title(), QStringLiteral("Select (2 Selected)"));
+        QVERIFY(!list->isTicked(1) && list->isTicked(0));
+        QCOMPARE(click("cmdClearAll"), QStringLiteral("Select (0 Selected)"));
+        QVERIFY(!list->isTicked(0) && !list->isTicked(2));
+        click("cmdSelectAll");
+        QVERIFY(window.LoadPoolList());  // a rebuild drops every tick
+        QCOMPARE(caption->title(), QStringLiteral("Select (0 Selected)"));
 
-        QTest::mouseClick(selectAll, Qt::LeftButton);
-        QCOMPARE(selectCaption(window), QStringLiteral("Select (3 Selected)"));
-
-        // Untick one item by hand: Space on the current item toggles its box.
-        list->setFocus();
-        list->setCurrentIndex(window.poolList()->index(1));
-        QTest::keyClick(list, Qt::Key_Space);
-        QCOMPARE(selectCaption(window), QStringLiteral("Select (2 Selected)"));
-        QVERIFY(!window.poolList()->isTicked(1));
-        QTest::keyClick(list, Qt::Key_Space);
-        QCOMPARE(selectCaption(window), QStringLiteral("Select (3 Selected)"));
-
-        QTest::mouseClick(clearAll, Qt::LeftButton);
-        QCOMPARE(selectCaption(window), QStringLiteral("Select (0 Selected)"));
-        for (int row = 0; row < 3; ++row)
-            QVERIFY(!window.poolList()->isTicked(row));
-
-        // A rebuild of the list drops every tick.
-        QTest::mouseClick(selectAll, Qt::LeftButton);
-        QVERIFY(window.LoadPoolList());
-        QCOMPARE(selectCaption(window), QStringLiteral("Select (0 Selected)"));
-        window.close();
+        window.findChild<QAction *>("mnuExit")->trigger();
+        QVERIFY(!window.isVisible());
     }
 
     void failedStartUpNamesThePoolAndStops()
@@ -152,40 +119,26 @@ private slots:
         MessageBox::queueAnswer(MessageBox::Ok);
         QVERIFY(!window.startUp());
         QVERIFY(!window.isVisible());
-        QCOMPARE(MessageBox::shownBoxes().size(), std::size_t(1));
-        const MessageBox::Shown &box = MessageBox::shownBoxes().front();
+        const MessageBox::Shown &box = MessageBox::shownBoxes().at(0);
         QCOMPARE(box.style, MessageBox::Style::Warning);
-        QVERIFY2(box.text.contains(pool) && box.text.contains(QStringLiteral("No such file or directory")),
-                 qPrintable(box.text));
-    }
-
-    void exitClosesTheWindow()
-    {
-        MainWindow window(threePeoplePool());
-        QVERIFY(window.startUp());
-        window.findChild<QAction *>(QStringLiteral("mnuExit"))->trigger();
-        QVERIFY(!window.isVisible());
+        QVERIFY2(box.text.contains(pool) && box.text.contains("No such file or directory"), qPrintable(box.text));
     }
 
     void commandLineNamesThePool()
     {
-        StartupRequest request = parseCommandLine({}, QStringLiteral("/opt/quorvia/bin"));
-        QCOMPARE(request.kind, StartupRequest::OpenPool);
-        QCOMPARE(request.poolPath, QStringLiteral("/opt/quorvia/bin/General.Qvr"));
-
-        request = parseCommandLine({QStringLiteral("\"/home/ann/Sales.Qvr\"")}, QString());
-        QCOMPARE(request.poolPath, QStringLiteral("/home/ann/Sales.Qvr"));
-        // Unquoted, as shells and file managers pass it here: nothing is cut.
-        request = parseCommandLine({QStringLiteral("/home/ann/Sales.Qvr")}, QString());
-        QCOMPARE(request.poolPath, QStringLiteral("/home/ann/Sales.Qvr"));
-        request = parseCommandLine({QStringLiteral("\"Sales.Qvr")}, QString());
-        QCOMPARE(request.poolPath, QStringLiteral("\"Sales.Qvr"));
-
-        request = parseCommandLine({QStringLiteral("\"\"")}, QString());
-        QCOMPARE(request.kind, StartupRequest::UsageError);
-        request = parseCommandLine({QStringLiteral("a.Qvr"), QStringLiteral("b.Qvr")}, QString());
-        QCOMPARE(request.kind, StartupRequest::UsageError);
-        QVERIFY(request.message.contains(QStringLiteral("Usage: quorvia [POOL]")));
+        QCOMPARE(parseCommandLine({}, "/opt/quorvia/bin").poolPath, QStringLiteral("/opt/quorvia/bin/General.Qvr"));
+        // Quotes around the path are removed; nothing else is cut.
+        for (const auto &[argument, path] : {std::pair{"\"/home/ann/Sales.Qvr\"", "/home/ann/Sales.Qvr"},
+                                             {"/home/ann/Sales.Qvr", "/home/ann/Sales.Qvr"},
+                                             {"\"Sales.Qvr", "\"Sales.Qvr"}}) {
+            const StartupRequest request = parseCommandLine({argument}, QString());
+            QCOMPARE(request.kind, StartupRequest::OpenPool);
+            QCOMPARE(request.poolPath, QString(path));
+        }
+        QCOMPARE(parseCommandLine({"\"\""}, QString()).kind, StartupRequest::UsageError);
+        const StartupRequest two = parseCommandLine({"a.Qvr", "b.Qvr"}, QString());
+        QCOMPARE(two.kind, StartupRequest::UsageError);
+        QVERIFY(two.message.contains(QStringLiteral("Usage: quorvia [POOL]")));
     }
 };
 
