@@ -2,9 +2,12 @@
 #include "mainwindow/MainWindow.h"
 #include "mainwindow/MessageBox.h"
 #include "mainwindow/PoolListModel.h"
+#include "profiles/ProfilesWindow.h"
 #include "support/PoolFixtures.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QListView>
@@ -13,6 +16,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QtTest>
 
 using namespace quorvia;
@@ -122,6 +126,29 @@ private slots:
         const MessageBox::Shown &box = MessageBox::shownBoxes().at(0);
         QCOMPARE(box.style, MessageBox::Style::Warning);
         QVERIFY2(box.text.contains(pool) && box.text.contains("No such file or directory"), qPrintable(box.text));
+    }
+
+    void emptyPoolOpensTheEditorAndExitOffersToSave()
+    {
+        const QString pool = dir.filePath(QStringLiteral("General.Qvr"));  // not there yet
+        MainWindow window(pool);
+        QString editorCaption;
+        QTimer::singleShot(0, this, [&] {
+            QWidget *editor = QApplication::activeModalWidget();
+            editorCaption = editor ? editor->windowTitle() : QString();
+            if (editor)
+                editor->close();
+        });
+        QVERIFY(window.startUp());
+        QCOMPARE(editorCaption, QStringLiteral("Profiles - 1 (0 Saved)"));
+        QVERIFY(QFileInfo::exists(pool));
+
+        // A change left in the editor is offered for saving on the way out.
+        window.profilesWindow()->findChild<QLineEdit *>("txtFirstName")->setText(QStringLiteral("Ann"));
+        MessageBox::queueAnswer(MessageBox::Yes);
+        window.close();
+        QCOMPARE(MessageBox::shownBoxes().at(0).style, MessageBox::Style::QuestionDefaultNo);
+        QCOMPARE(readFile(pool), poolBytes({person("Ann", "")}));
     }
 
     void commandLineNamesThePool()
