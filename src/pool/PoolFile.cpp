@@ -59,6 +59,10 @@ bool PoolFile::write(int number, const ProfileRecord &record, QString *error)
     const qint64 formerSize = file_.size();
     const qint64 offset = qint64(number - 1) * kRecordSize;
     bool ok = number >= 1 && file_.seek(offset);
+    // What the write covers of the file as it is (a record, or a partial last
+    // one), to be put back should the write fail part-way.
+    const QByteArray covered = ok && offset < formerSize ? file_.read(kRecordSize) : QByteArray();
+    ok = ok && file_.seek(offset);
     // A write cut short reports no error of its own; writing the rest brings
     // out the system's reason (a full disk, a size limit).
     for (qint64 written = 0; ok && written < kRecordSize;) {
@@ -70,8 +74,10 @@ bool PoolFile::write(int number, const ProfileRecord &record, QString *error)
         return true;
     if (error)
         *error = failure(QStringLiteral("write to"));
-    if (file_.size() > formerSize && offset >= formerSize)
+    if (file_.size() > formerSize)
         file_.resize(formerSize);
+    if (!covered.isEmpty() && file_.seek(offset))
+        file_.write(covered);
     return false;
 }
 

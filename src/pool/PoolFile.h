@@ -34,8 +34,8 @@ public:
     ProfileRecord read(int number);
 
     // Overwrites record `number` in place, or appends when it lies at the end.
-    // A write that fails part-way through an append is cut back, so the file
-    // never keeps a partial record.
+    // A write that fails part-way leaves the file as it was: an append is cut
+    // back, and the bytes it had covered are put back.
     bool write(int number, const ProfileRecord &record, QString *error);
 
     enum class Missing { Create, Fail };
