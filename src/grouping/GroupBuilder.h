@@ -18,10 +18,12 @@ int CompatibilityScore(const ProfileRecord &a, const ProfileRecord &b);
 enum class SizeOption { AmountOfGroups, PeoplePerGroup };
 
 // The number a size box stands for: its leading digits (blanks, tabs and line
-// feeds ignored), 0 when it has none. The boxes only ever hold up to three
-// digits; anything larger saturates at kMaxSizeValue so that the sizing never
-// sees a number the boxes could not hold.
+// feeds ignored), 0 when it has none. The user types at most three digits
+// (kMaxSizeValue), but the per-group default writes the selection count, up
+// to kMaxBoxValue, into the box, and the next Calculate must read it back as
+// it stands; anything larger saturates there, so the sizing never overflows.
 constexpr int kMaxSizeValue = 999;
+constexpr int kMaxBoxValue = 32767;
 int sizeBoxValue(const QString &text);
 
 // The value Calculate works with when the box's value is 0: one group, or
