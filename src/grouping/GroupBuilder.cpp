@@ -252,7 +252,7 @@ int sizeBoxValue(const QString &text)
             continue;
         if (c < u'0' || c > u'9')
             break;
-        value = std::min(kMaxBoxValue, value * 10 + int(c - u'0'));
+        value = int(std::min<qint64>(kMaxBoxValue, qint64(value) * 10 + (c - u'0')));
     }
     return value;
 }

@@ -19,11 +19,12 @@ enum class SizeOption { AmountOfGroups, PeoplePerGroup };
 
 // The number a size box stands for: its leading digits (blanks, tabs and line
 // feeds ignored), 0 when it has none. The user types at most three digits
-// (kMaxSizeValue), but the per-group default writes the selection count, up
-// to kMaxBoxValue, into the box, and the next Calculate must read it back as
-// it stands; anything larger saturates there, so the sizing never overflows.
+// (kMaxSizeValue), but the per-group default writes the selection count into
+// the box, and the next Calculate must read it back as it stands, however
+// large the pool; only what no pool could reach saturates at kMaxBoxValue, so
+// the arithmetic never overflows.
 constexpr int kMaxSizeValue = 999;
-constexpr int kMaxBoxValue = 32767;
+constexpr int kMaxBoxValue = 1000000000;
 int sizeBoxValue(const QString &text);
 
 // The value Calculate works with when the box's value is 0: one group, or

@@ -95,6 +95,13 @@ private slots:
         const GroupSizing s = sizeGroups(amount ? kAmount : kPerGroup, value, n);
         QTEST(QStringLiteral("%1 x %2").arg(s.NumGroups).arg(s.GroupSize), "groups");
     }
+    void sizeBoxValues()
+    {
+        // A per-group default of a large pool is read back whole; nothing overflows.
+        for (const auto &[text, value] : {std::pair{"", 0}, {"007", 7}, {"12a", 12}, {" 40000", 40000},
+                                          {"99999999999999", kMaxBoxValue}})
+            QCOMPARE(sizeBoxValue(QString::fromLatin1(text)), value);
+    }
 
     void dealing_data()
     {
