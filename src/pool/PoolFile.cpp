@@ -15,8 +15,24 @@ QString PoolFile::failure(const QString &action) const
         .arg(action, QDir::toNativeSeparators(path_), file_.errorString());
 }
 
+bool PoolFile::isRegularOrMissing(QString *error) const
+{
+    // A folder cannot hold records, and a device or pipe (/dev/zero) would
+    // be read without end.
+    const QFileInfo info(path_);
+    if (!info.exists() || info.isFile())
+        return true;
+    if (error)
+        *error = QStringLiteral("Could not open the pool file \"%1\": %2.")
+                     .arg(QDir::toNativeSeparators(path_),
+                          info.isDir() ? QStringLiteral("it is a folder") : QStringLiteral("it is not a regular file"));
+    return false;
+}
+
 bool PoolFile::openForReading(QString *error)
 {
+    if (!isRegularOrMissing(error))
+        return false;
     if (QFileInfo::exists(path_) && file_.open(QIODevice::ReadOnly))
         return true;
     return openForWriting(error);
@@ -24,12 +40,8 @@ bool PoolFile::openForReading(QString *error)
 
 bool PoolFile::openForWriting(QString *error)
 {
-    if (QFileInfo(path_).isDir()) {
-        if (error)
-            *error = QStringLiteral("Could not open the pool file \"%1\": it is a folder.")
-                         .arg(QDir::toNativeSeparators(path_));
+    if (!isRegularOrMissing(error))
         return false;
-    }
     // Unbuffered: a failed write must show at once, and a buffer that cannot
     // be flushed would also stop the cut-back of a partial append.
     if (file_.open(QIODevice::ReadWrite | QIODevice::Unbuffered))
@@ -84,10 +96,10 @@ bool PoolFile::write(int number, const ProfileRecord &record, QString *error)
 bool PoolFile::readAll(const QString &path, std::vector<ProfileRecord> *records, QString *error, Missing missing)
 {
     PoolFile pool(path);
-    const bool opened = missing == Missing::Create ? pool.openForReading(error)
-                                                   : pool.file_.open(QIODevice::ReadOnly);
-    if (!opened) {
-        if (error && missing == Missing::Fail)
+    if (missing == Missing::Create ? !pool.openForReading(error) : !pool.isRegularOrMissing(error))
+        return false;
+    if (!pool.file_.isOpen() && !pool.file_.open(QIODevice::ReadOnly)) {
+        if (error)
             *error = pool.failure(QStringLiteral("read"));
         return false;
     }

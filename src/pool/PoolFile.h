@@ -52,6 +52,7 @@ public:
 
 private:
     QString failure(const QString &action) const;
+    bool isRegularOrMissing(QString *error) const;
 
     QString path_;
     QFile file_;

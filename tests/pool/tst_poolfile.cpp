@@ -127,6 +127,10 @@ private slots:
         QVERIFY2(error.contains(inMissingFolder) && error.contains("No such file or directory"), qPrintable(error));
         QVERIFY(!PoolFile::readAll(dir.path(), &records, &error));
         QVERIFY2(error.contains(QStringLiteral("folder")), qPrintable(error));
+        for (const PoolFile::Missing missing : {PoolFile::Missing::Create, PoolFile::Missing::Fail}) {
+            QVERIFY(!PoolFile::readAll(QStringLiteral("/dev/zero"), &records, &error, missing));  // endless
+            QVERIFY2(error.contains(QStringLiteral("not a regular file")), qPrintable(error));
+        }
         QVERIFY(!PoolFile::readAll(path(QStringLiteral("absent.Qvr")), &records, &error, PoolFile::Missing::Fail));
         QVERIFY(!QFileInfo::exists(path(QStringLiteral("absent.Qvr"))));
     }
