@@ -19,6 +19,7 @@
 #include <QValidator>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <climits>
 #include <cmath>
 
@@ -26,13 +27,16 @@ namespace quorvia {
 namespace {
 
 // Refuses typed or pasted characters that a pool file cannot store, instead
-// of letting the save turn them into '?'.
+// of letting the save turn them into '?', and control characters: a pasted
+// line break or tab would split a person's line in the listing and the export.
 class StorableTextValidator : public QValidator {
 public:
     using QValidator::QValidator;
     State validate(QString &input, int &) const override
     {
-        return decodeWindows1252(encodeWindows1252(input)) == input ? Acceptable : Invalid;
+        const bool hasControl = std::any_of(input.cbegin(), input.cend(),
+                                            [](QChar c) { return c.category() == QChar::Other_Control; });
+        return !hasControl && decodeWindows1252(encodeWindows1252(input)) == input ? Acceptable : Invalid;
     }
 };
 
@@ -77,7 +81,8 @@ QString promptText()
 ProfilesWindow::ProfilesWindow(QWidget *owner) : QDialog(owner)
 {
     setObjectName(QStringLiteral("frmProfiles"));
-    setModal(true);
+    // Modal to the main window only, so that the help stays usable beside it.
+    setWindowModality(Qt::WindowModal);
     buildControls();
     setCaption();
 }

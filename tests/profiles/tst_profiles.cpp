@@ -8,7 +8,9 @@
 #include "support/FileSizeLimit.h"
 #include "support/PoolFixtures.h"
 
+#include <QClipboard>
 #include <QDir>
+#include <QGuiApplication>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -176,7 +178,9 @@ private slots:
         QTest::sendKeyEvent(QTest::Click, box("txtFirstName"), Qt::Key_unknown, QStringLiteral("\u0141"), {});
         QTest::sendKeyEvent(QTest::Click, box("txtFirstName"), Qt::Key_unknown, QStringLiteral("\u20AC"), {});
         type("txtPosition", "Clerk ");
-        click("cmdSave");  // a character the pool cannot store was refused, the euro sign kept
+        QGuiApplication::clipboard()->setText(QStringLiteral("Bo\r\nX\tY"));
+        box("txtLastName")->paste();  // a pasted line break or tab would split the person's line
+        click("cmdSave");  // what the pool cannot store was refused, the euro sign kept
         QCOMPARE(readFile(pool), poolBytes({withTraits(person("Ann\u20AC", "", "Clerk"), {2})}));
         QCOMPARE(editor->windowTitle(), QStringLiteral("Profiles - 1 (1 Saved)"));
     }
