@@ -12,6 +12,7 @@
 #include "profiles/ProfilesWindow.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QPlainTextEdit>
 
 // Opening and creating pools, printing, export, help and about.
@@ -85,6 +86,12 @@ void MainWindow::ExportGroups()
     if (!dlgExport->exec())
         return;
     const QString path = dlgExport->fileName();
+    // A slip of the name must not turn the pool itself into a text file.
+    if (QFileInfo(path) == QFileInfo(PoolPath)) {
+        MessageBox::error(this, tr("\"%1\" is the open pool file. The groups were not exported; "
+                                   "choose another name.").arg(native(path)));
+        return;
+    }
     const QByteArray bytes = groupsDocumentBytes(Groups);
 
     // Written beside the target and renamed into place: a failure never

@@ -214,6 +214,15 @@ private slots:
         failsWith(window, "cmdExport", path("gone/groups.txt"), "No such file");
         failsWith(window, "cmdExport", path("folder.txt"), "folder");
         QVERIFY(QFileInfo(path("folder.txt/inside")).isDir());
+
+        // Nor is the open pool ever overwritten by an export.
+        const QByteArray poolBytesBefore = readFile(window.poolPath());
+        FileDialog::queueChoice(window.poolPath());
+        MessageBox::queueAnswer(MessageBox::Yes);  // replace it?
+        MessageBox::queueAnswer(MessageBox::Ok);
+        run(window, "cmdExport");
+        QVERIFY(MessageBox::shownBoxes().back().text.contains(QStringLiteral("is the open pool file")));
+        QCOMPARE(readFile(window.poolPath()), poolBytesBefore);
     }
 
     void bothDocumentsPrintIntoPdf()
