@@ -4,11 +4,19 @@
 #include "mainwindow/MessageBox.h"
 
 #include <QApplication>
+#include <QStandardPaths>
 
 #include <cstdio>
+#include <cstring>
 
 int main(int argc, char *argv[])
 {
+    // Answered before the window system is needed, so it works without a display.
+    if (argc == 2 && std::strcmp(argv[1], "--help") == 0) {
+        std::printf("%s\n", qPrintable(quorvia::usageText()));
+        return 0;
+    }
+
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quorvia"));
     QApplication::setApplicationVersion(QStringLiteral("1.2.6"));
@@ -17,7 +25,8 @@ int main(int argc, char *argv[])
     QGuiApplication::setDesktopFileName(QStringLiteral("quorvia"));
 
     const quorvia::StartupRequest request =
-        quorvia::parseCommandLine(QApplication::arguments().mid(1), QApplication::applicationDirPath());
+        quorvia::parseCommandLine(QApplication::arguments().mid(1), QApplication::applicationDirPath(),
+                                  QStandardPaths::writableLocation(QStandardPaths::AppDataLocation));
     if (request.kind == quorvia::StartupRequest::ShowUsage) {
         std::fprintf(stdout, "%s\n", qPrintable(request.message));
         return 0;

@@ -1,21 +1,33 @@
 #include "mainwindow/CommandLine.h"
 
 #include <QDir>
+#include <QFileInfo>
 
 namespace quorvia {
 
 QString usageText()
 {
     return QStringLiteral("Usage: quorvia [POOL]\n"
-                          "Opens the pool file POOL (a .Qvr file), or General.Qvr in the program's folder "
-                          "when no pool is named.");
+                          "Opens the pool file POOL (a .Qvr file). Without one it opens General.Qvr in the "
+                          "program's folder,\nor in the user's data folder when the program's folder cannot be "
+                          "written.");
 }
 
-StartupRequest parseCommandLine(const QStringList &arguments, const QString &programFolder)
+QString defaultPoolPath(const QString &programFolder, const QString &userDataFolder)
+{
+    const QString beside = QDir(programFolder).filePath(QStringLiteral("General.Qvr"));
+    if (userDataFolder.isEmpty() || QFileInfo::exists(beside) || QFileInfo(programFolder).isWritable())
+        return beside;
+    QDir().mkpath(userDataFolder);
+    return QDir(userDataFolder).filePath(QStringLiteral("General.Qvr"));
+}
+
+StartupRequest parseCommandLine(const QStringList &arguments, const QString &programFolder,
+                                const QString &userDataFolder)
 {
     StartupRequest request;
     if (arguments.isEmpty()) {
-        request.poolPath = QDir(programFolder).filePath(QStringLiteral("General.Qvr"));
+        request.poolPath = defaultPoolPath(programFolder, userDataFolder);
         return request;
     }
     if (arguments.size() == 1 && arguments.first() == QLatin1String("--help")) {

@@ -12,8 +12,14 @@ struct StartupRequest {
 };
 
 // The pool the program starts on: the one path given (double quotes around
-// it removed), or "General.Qvr" in the program's own folder.
-StartupRequest parseCommandLine(const QStringList &arguments, const QString &programFolder);
+// it removed), or the default pool.
+StartupRequest parseCommandLine(const QStringList &arguments, const QString &programFolder,
+                                const QString &userDataFolder = QString());
+
+// "General.Qvr" in the program's own folder. An installed program's folder is
+// not the user's to write in: unless a pool already lies there, the default
+// pool then lives in the user's data folder (created when needed).
+QString defaultPoolPath(const QString &programFolder, const QString &userDataFolder);
 
 QString usageText();
 

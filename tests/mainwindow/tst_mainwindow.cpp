@@ -153,7 +153,11 @@ private slots:
 
     void commandLineNamesThePool()
     {
-        QCOMPARE(parseCommandLine({}, "/opt/quorvia/bin").poolPath, QStringLiteral("/opt/quorvia/bin/General.Qvr"));
+        QCOMPARE(parseCommandLine({}, dir.path(), "/unused").poolPath, dir.filePath("General.Qvr"));
+        // A program folder the user cannot write in (here: one that is not there) is passed over.
+        const QString userData = dir.filePath(QStringLiteral("data/Quorvia"));
+        QCOMPARE(parseCommandLine({}, "/opt/no-such-quorvia/bin", userData).poolPath, userData + "/General.Qvr");
+        QVERIFY(QFileInfo(userData).isDir());
         // Quotes around the path are removed; nothing else is cut.
         for (const auto &[argument, path] : {std::pair{"\"/home/ann/Sales.Qvr\"", "/home/ann/Sales.Qvr"},
                                              {"/home/ann/Sales.Qvr", "/home/ann/Sales.Qvr"},
