@@ -7,7 +7,7 @@ jobs="$(nproc 2>/dev/null || echo 2)"
 "$root/scripts/install-deps.sh"
 
 export QT_QPA_PLATFORM=offscreen
-export ASAN_OPTIONS="detect_leaks=0:abort_on_error=1"
+export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 
 echo "== Normal build"
