@@ -239,12 +239,7 @@ void ProfilesWindow::showModal()
     exec();
 }
 
-void ProfilesWindow::loadFirstRecord()
-{
-    currentRecordNumber_ = 1;
-    LoadProfile();
-    setCaption();
-}
+void ProfilesWindow::loadFirstRecord() { Form_Load(); }
 
 void ProfilesWindow::Form_Load()
 {
@@ -348,7 +343,6 @@ void ProfilesWindow::cmdNew_Click()
     // Counted after the prompt, so a profile it saved is counted too.
     currentRecordNumber_ = roundHalfEven(PoolFile::recordCountOf(poolPath_) + 1.0);
     LoadProfile();
-    profileModified_ = false;
     setCaption();
 }
 
@@ -442,10 +436,7 @@ void ProfilesWindow::cmdDelete_Click()
     emit poolChanged();
 
     // The same number now holds the profile that followed, or the blank position.
-    ProfileRecord record;
-    readRecord(currentRecordNumber_, &record);
-    showRecord(record);
-    profileModified_ = false;
+    LoadProfile();
     setCaption();
 }
 
