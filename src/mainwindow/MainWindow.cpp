@@ -215,9 +215,14 @@ bool MainWindow::LoadPoolList(QString *error)
 {
     std::vector<ProfileRecord> records;
     const bool ok = PoolFile::readAll(PoolPath, &records, error);
-    poolList_->setItems(ok ? sortedPoolList(records) : std::vector<PoolListItem>());
-    ShowSelectionCount();
+    showPoolList(ok ? records : std::vector<ProfileRecord>());
     return ok;
+}
+
+void MainWindow::showPoolList(const std::vector<ProfileRecord> &records)
+{
+    poolList_->setItems(sortedPoolList(records));
+    ShowSelectionCount();
 }
 
 void MainWindow::ShowSelectionCount()

@@ -72,6 +72,8 @@ protected:
 private:
     void buildControls();
     void buildMenus();
+    // Fills the selection list with `records` of the current pool, no ticks.
+    void showPoolList(const std::vector<ProfileRecord> &records);
     void setPoolCaption();
     void centreOnScreen();
     // Set-up and close-down of the pieces that live in their own files.

@@ -40,32 +40,21 @@ void MainWindow::mnuOpenNewPool_Click()
     const QString chosen = dlgOpenNew->fileName();
 
     // Nothing changes until the chosen file is known to be usable for reading
-    // and writing (a missing one is created here, as a new pool): a pool that
-    // cannot be opened leaves the former one in force, list and ticks included.
-    const QString stays = tr("The pool \"%1\" stays open.").arg(native(PoolPath));
-    {
-        PoolFile pool(chosen);
-        QString error;
-        if (!pool.openForWriting(&error)) {
-            MessageBox::error(this, error + QLatin1Char('\n') + stays);
-            return;
-        }
-        pool.close();
-    }
-
-    const QString former = PoolPath;
-    PoolPath = chosen;
+    // and writing (a missing one is created here, as a new pool) and has been
+    // read: a pool that cannot be opened leaves the former one in force, list
+    // and ticks included.
+    std::vector<ProfileRecord> records;
     QString error;
-    if (!LoadPoolList(&error)) {
-        // The file went bad between the check and the reading: back to the
-        // former pool, which then has to be read again (its ticks are lost).
-        PoolPath = former;
-        QString ignored;
-        LoadPoolList(&ignored);
-        MessageBox::error(this, error + QLatin1Char('\n') + stays);
+    PoolFile pool(chosen);
+    const bool usable = pool.openForWriting(&error);
+    pool.close();
+    if (!usable || !PoolFile::readAll(chosen, &records, &error)) {
+        MessageBox::error(this, error + QLatin1Char('\n') + tr("The pool \"%1\" stays open.").arg(native(PoolPath)));
         return;
     }
-    ShowSelectionCount();
+
+    PoolPath = chosen;
+    showPoolList(records);
     setPoolCaption();
     txtGroups->clear();
 
