@@ -4,7 +4,7 @@
 
 #include "grouping/PoolGenerator.h"
 #include "mainwindow/MainWindow.h"
-#include "mainwindow/MessageBox.h"
+#include "dialogs/MessageBox.h"
 #include "support/PoolFixtures.h"
 
 #include <QApplication>

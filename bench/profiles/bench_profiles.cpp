@@ -5,7 +5,7 @@
 // Run: QT_QPA_PLATFORM=offscreen ./bench_profiles [folder for the pool]
 
 #include "mainwindow/MainWindow.h"
-#include "mainwindow/MessageBox.h"
+#include "dialogs/MessageBox.h"
 #include "mainwindow/PoolListModel.h"
 #include "pool/PoolFile.h"
 #include "pool/PoolRewrite.h"

@@ -1,7 +1,7 @@
 #include "help/Logo.h"
 #include "mainwindow/CommandLine.h"
 #include "mainwindow/MainWindow.h"
-#include "mainwindow/MessageBox.h"
+#include "dialogs/MessageBox.h"
 
 #include <QApplication>
 #include <QStandardPaths>

@@ -1,6 +1,6 @@
 #include "mainwindow/MainWindow.h"
 
-#include "mainwindow/MessageBox.h"
+#include "dialogs/MessageBox.h"
 #include "mainwindow/PoolListModel.h"
 #include "pool/PoolFile.h"
 #include "pool/PoolListing.h"

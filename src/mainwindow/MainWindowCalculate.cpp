@@ -2,7 +2,7 @@
 
 #include "grouping/GroupBuilder.h"
 #include "grouping/GroupListing.h"
-#include "mainwindow/MessageBox.h"
+#include "dialogs/MessageBox.h"
 #include "mainwindow/PoolListModel.h"
 #include "pool/PoolFile.h"
 

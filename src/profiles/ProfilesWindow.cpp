@@ -1,6 +1,6 @@
 #include "profiles/ProfilesWindow.h"
 
-#include "mainwindow/MessageBox.h"
+#include "dialogs/MessageBox.h"
 #include "pool/PoolFile.h"
 #include "pool/PoolRewrite.h"
 #include "pool/ProfileRecord.h"

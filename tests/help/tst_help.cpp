@@ -1,7 +1,7 @@
 #include "help/AboutDialog.h"
 #include "help/HelpWindow.h"
 #include "mainwindow/MainWindow.h"
-#include "mainwindow/MessageBox.h"
+#include "dialogs/MessageBox.h"
 #include "support/PoolFixtures.h"
 
 #include <QtTest>

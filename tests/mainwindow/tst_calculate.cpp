@@ -1,5 +1,5 @@
 #include "mainwindow/MainWindow.h"
-#include "mainwindow/MessageBox.h"
+#include "dialogs/MessageBox.h"
 #include "mainwindow/PoolListModel.h"
 #include "support/PoolFixtures.h"
 

@@ -1,6 +1,6 @@
 #include "mainwindow/CommandLine.h"
 #include "mainwindow/MainWindow.h"
-#include "mainwindow/MessageBox.h"
+#include "dialogs/MessageBox.h"
 #include "mainwindow/PoolListModel.h"
 #include "profiles/ProfilesWindow.h"
 #include "support/PoolFixtures.h"

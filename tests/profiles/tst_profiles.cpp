@@ -2,7 +2,7 @@
 // every check that matters looks at the pool file's bytes afterwards.
 
 #include "mainwindow/MainWindow.h"
-#include "mainwindow/MessageBox.h"
+#include "dialogs/MessageBox.h"
 #include "mainwindow/PoolListModel.h"
 #include "profiles/ProfilesWindow.h"
 #include "support/FileSizeLimit.h"

@@ -1,4 +1,4 @@
-#include "mainwindow/MessageBox.h"
+#include "dialogs/MessageBox.h"
 
 #include <QMessageBox>
 #include <QtGlobal>

@@ -1,6 +1,6 @@
-#include "mainwindow/FileDialog.h"
+#include "dialogs/FileDialog.h"
 
-#include "mainwindow/MessageBox.h"
+#include "dialogs/MessageBox.h"
 
 #include <QDir>
 #include <QFileDialog>

@@ -1,6 +1,6 @@
-#include "mainwindow/LinePrinter.h"
+#include "dialogs/LinePrinter.h"
 
-#include "mainwindow/MessageBox.h"
+#include "dialogs/MessageBox.h"
 
 #include <QCoreApplication>
 #include <QDir>
