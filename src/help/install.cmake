@@ -1,6 +1,6 @@
 # The help document, and the program's place on the desktop: a menu entry, the
 # MIME type of pool files (*.Qvr) so that the file manager opens them with
-# Quorvia, and the icon.
+# Quorvia, the icon, and the software centre's metadata.
 
 set(QUORVIA_HELP_FILE ${CMAKE_CURRENT_LIST_DIR}/Quorvia.html)
 set(QUORVIA_DATA_DIR ${PROJECT_SOURCE_DIR}/data)
@@ -22,6 +22,13 @@ install(FILES ${QUORVIA_HELP_FILE} DESTINATION ${CMAKE_INSTALL_DATADIR}/quorvia)
 install(FILES ${QUORVIA_DATA_DIR}/quorvia.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES ${QUORVIA_DATA_DIR}/quorvia.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/mime/packages)
 install(FILES ${QUORVIA_DATA_DIR}/quorvia.svg DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
+
+# The software centre's description of the program. Its screenshot is the
+# picture the repository publishes beside the README.
+set(QUORVIA_SCREENSHOT_URL ${QUORVIA_REPOSITORY_URL}/raw/main/docs/screenshot.png)
+set(QUORVIA_METAINFO ${CMAKE_BINARY_DIR}/data/io.github.quorvia.quorvia.metainfo.xml)
+configure_file(${QUORVIA_DATA_DIR}/io.github.quorvia.quorvia.metainfo.xml.in ${QUORVIA_METAINFO} @ONLY)
+install(FILES ${QUORVIA_METAINFO} DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 
 # Let the desktop know at once. Packagers (DESTDIR set) leave this to the
 # package's own triggers; a missing tool is not an error.
