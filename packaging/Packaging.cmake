@@ -68,8 +68,9 @@ string(JOIN "" CPACK_PACKAGE_DESCRIPTION ${CPACK_PACKAGE_DESCRIPTION})
 set(CPACK_PACKAGE_HOMEPAGE_URL ${QUORVIA_REPOSITORY_URL})
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_INSTALL_PREFIX /usr)
-# Installing through DESTDIR tells the install rules that this is a staging
-# install, so they leave the desktop databases to the package's triggers.
+# Installing through DESTDIR (the .deb generator does so by default too) tells
+# the install rules that this is a staging install, so they leave the desktop
+# databases to the triggers of shared-mime-info and desktop-file-utils.
 set(CPACK_SET_DESTDIR ON)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
