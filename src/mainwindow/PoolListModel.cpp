@@ -73,4 +73,18 @@ void PoolListModel::setAllTicked(bool ticked)
     emit ticksChanged();
 }
 
+void PoolListModel::setRowsTicked(const std::vector<int> &rows, bool ticked)
+{
+    if (rows.empty())
+        return;
+    for (const int row : rows) {
+        char &state = ticked_[std::size_t(row)];
+        tickCount_ += (state != 0) == ticked ? 0 : ticked ? 1 : -1;
+        state = ticked ? 1 : 0;
+    }
+    const auto [first, last] = std::minmax_element(rows.begin(), rows.end());
+    emit dataChanged(index(*first), index(*last), {Qt::CheckStateRole});
+    emit ticksChanged();
+}
+
 } // namespace quorvia

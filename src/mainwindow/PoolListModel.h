@@ -34,6 +34,8 @@ public:
 
     void setTicked(int row, bool ticked);
     void setAllTicked(bool ticked);
+    // The same for some rows only (the ones a filter shows), with one notice.
+    void setRowsTicked(const std::vector<int> &rows, bool ticked);
 
 signals:
     // Raised after every change of the tick count, whoever made it.
