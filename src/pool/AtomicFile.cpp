@@ -2,6 +2,7 @@
 
 #include "pool/SafeTarget.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
@@ -71,7 +72,8 @@ bool replaceFileContents(const QString &path, const QByteArray &bytes, QString *
     // Unbuffered: every write is checked as it happens, none is left to a
     // flush whose failure could go unnoticed.
     if (!temporary.open(QIODevice::WriteOnly | QIODevice::NewOnly | QIODevice::Unbuffered)) {
-        *reason = temporary.errorString();
+        *reason = QStringLiteral("could not create the temporary file \"%1\" (%2)")
+                      .arg(QDir::toNativeSeparators(temporaryPath), temporary.errorString());
         return false;
     }
     const auto giveUp = [&](const QString &why) {

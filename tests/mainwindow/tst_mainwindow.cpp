@@ -102,7 +102,7 @@ private slots:
         // Space on the current item toggles its box, as a click would.
         auto *view = window.findChild<QListView *>("lstSelect");
         view->setFocus();
-        view->setCurrentIndex(list->index(1));
+        view->setCurrentIndex(view->model()->index(1, 0));
         QTest::keyClick(view, Qt::Key_Space);
         QCOMPARE(caption->title(), QStringLiteral("Select (2 Selected)"));
         QVERIFY(!list->isTicked(1) && list->isTicked(0));
