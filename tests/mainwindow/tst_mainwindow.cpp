@@ -3,6 +3,7 @@
 #include "dialogs/MessageBox.h"
 #include "mainwindow/PoolListModel.h"
 #include "profiles/ProfilesWindow.h"
+#include "help/HelpWindow.h"
 #include "support/PoolFixtures.h"
 
 #include <QAction>
@@ -14,7 +15,9 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QMessageBox>
 #include <QRadioButton>
+#include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
@@ -170,6 +173,100 @@ private slots:
         const StartupRequest two = parseCommandLine({"a.Qvr", "b.Qvr"}, QString());
         QCOMPARE(two.kind, StartupRequest::UsageError);
         QVERIFY(two.message.contains(QStringLiteral("Usage: quorvia [POOL]")));
+    }
+
+    void filterFindsPeopleAndKeepsHiddenTicks()
+    {
+        const QString pool = dir.filePath(QStringLiteral("find.Qvr"));
+        writePool(pool, {person("Émile", "Zola"), person("Ann", "Lee"), person("Anna", "Bell"), person("Bob", "Ray")});
+        MainWindow window(pool);
+        QVERIFY(window.startUp());
+        auto *filter = window.findChild<QLineEdit *>(QStringLiteral("txtFilter"));
+        auto *view = window.findChild<QListView *>(QStringLiteral("lstSelect"));
+        auto *caption = window.findChild<QGroupBox *>(QStringLiteral("fraSelect"));
+        auto shown = [&] {
+            QStringList texts;
+            for (int row = 0; row < view->model()->rowCount(); ++row)
+                texts << view->model()->index(row, 0).data().toString();
+            return texts;
+        };
+        QTest::keyClicks(filter, QStringLiteral("ANN "));
+        QCOMPARE(shown(), QStringList({"Bell, Anna", "Lee, Ann"}));
+        QTest::mouseClick(window.findChild<QPushButton *>("cmdSelectAll"), Qt::LeftButton);  // the two shown
+        filter->clear();
+        QTest::keyClicks(filter, QStringLiteral("emile zo"));
+        QCOMPARE(shown(), QStringList{"Zola, Émile"});
+        view->setCurrentIndex(view->model()->index(0, 0));
+        QTest::keyClick(view, Qt::Key_Space);
+        QCOMPARE(caption->title(), QStringLiteral("Select (3 Selected)"));  // hidden ticks count too
+        filter->clear();
+        QTest::keyClicks(filter, QStringLiteral("bell"));
+        QTest::mouseClick(window.findChild<QPushButton *>("cmdClearAll"), Qt::LeftButton);
+        filter->clear();
+        QCOMPARE(shown(), QStringList({"Bell, Anna", "Lee, Ann", "Ray, Bob", "Zola, Émile"}));
+        QCOMPARE(caption->title(), QStringLiteral("Select (2 Selected)"));
+        QVERIFY(window.poolList()->isTicked(1) && window.poolList()->isTicked(3));
+
+        // Double-click or Enter on a person opens the editor at that record.
+        QStringList captions;
+        for (bool enter : {false, true}) {
+            QTimer::singleShot(0, this, [&] {
+                captions << QApplication::activeModalWidget()->windowTitle();
+                QApplication::activeModalWidget()->close();
+            });
+            const QModelIndex ray = view->model()->index(2, 0);
+            view->setCurrentIndex(ray);
+            enter ? QTest::keyClick(view, Qt::Key_Return)
+                  : QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(ray).center());
+        }
+        QCOMPARE(captions, QStringList(2, "Profiles - 4 (4 Saved)"));
+
+        QTest::keyClick(view, Qt::Key_F1);
+        QVERIFY(window.findChild<HelpWindow *>() && window.findChild<HelpWindow *>()->isVisible());
+    }
+
+    void secondWindowOnAPoolIsReadOnlyOrNotOpened()
+    {
+        const QString pool = threePeoplePool();
+        MainWindow first(pool);
+        QVERIFY(first.startUp());
+        MainWindow second(pool);
+        MessageBox::queueAnswer(MessageBox::Yes);
+        QVERIFY(second.startUp());
+        QVERIFY(MessageBox::shownBoxes().at(0).text.contains(QString::number(QCoreApplication::applicationPid())));
+        QVERIFY(second.poolIsReadOnly() && !first.poolIsReadOnly());
+        // Saving and deleting are refused, and say why.
+        ProfilesWindow *editor = second.profilesWindow();
+        editor->loadFirstRecord();
+        editor->findChild<QLineEdit *>("txtPosition")->setText("Boss");
+        MessageBox::queueAnswer(MessageBox::Ok);
+        QVERIFY(!editor->cmdSave_Click());
+        MessageBox::queueAnswer(MessageBox::Ok);
+        editor->cmdDelete_Click();
+        QCOMPARE(MessageBox::shownBoxes().size(), std::size_t(3));
+        for (int i : {1, 2})
+            QVERIFY(MessageBox::shownBoxes().at(i).text.contains("is open read-only"));
+        QCOMPARE(readFile(pool), poolBytes({person("", "Zed"), person("Ann", "Lee", "Clerk"), person("", "Adams")}));
+        MainWindow third(pool);
+        MessageBox::queueAnswer(MessageBox::No);
+        QVERIFY(!third.startUp());
+    }
+
+    void questionsIgnoreEscapeAndClose()
+    {
+        MessageBox::setTestMode(false);
+        QStringList seen;
+        QTimer::singleShot(0, this, [&] {
+            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+            QTest::keyClick(box, Qt::Key_Escape);
+            box->close();
+            seen << QString::number(box->isVisible());
+            box->button(QMessageBox::Yes)->click();
+        });
+        const auto answer = MessageBox::show(nullptr, QStringLiteral("Save?"), MessageBox::Style::QuestionDefaultNo);
+        MessageBox::setTestMode(true);
+        QCOMPARE(seen, QStringList{"1"});
+        QCOMPARE(answer, MessageBox::Yes);
     }
 };
 
