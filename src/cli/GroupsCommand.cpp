@@ -165,7 +165,7 @@ int runGroupsCommand(const QStringList &args)
     }
     QString text;
     for (const QString &line : groupsDocument(groups))
-        text += line + QLatin1Char('\n');
+        text += escapeControls(line) + QLatin1Char('\n');  // one line each on a terminal, too
     return printOut(text) ? Success : FileFailure;
 }
 

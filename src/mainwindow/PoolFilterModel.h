@@ -14,8 +14,8 @@ class PoolListModel;
 // typed word, case and accents ignored ("emile" finds "Émile"). Hiding an
 // item keeps its tick, which lives in the pool list.
 //
-// The folded texts are worked out once per list, on the first filter after
-// a rebuild, so each keystroke costs one substring search per item.
+// The folded texts are worked out once per list (PoolListModel::foldedText),
+// so each keystroke costs one substring search per item.
 class PoolFilterModel : public QSortFilterProxyModel {
     Q_OBJECT
 public:
@@ -27,16 +27,12 @@ public:
     // The pool list rows of the items shown, top to bottom.
     std::vector<int> visibleSourceRows() const;
 
-    // Lower case, accents and other combining marks removed.
-    static QString fold(const QString &text);
-
 protected:
     bool filterAcceptsRow(int sourceRow, const QModelIndex &sourceParent) const override;
 
 private:
     PoolListModel *source_;
     QStringList words_;
-    mutable std::vector<QString> folded_;  // per pool list row; empty until needed
 };
 
 } // namespace quorvia

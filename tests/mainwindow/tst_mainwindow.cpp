@@ -221,6 +221,12 @@ private slots:
         }
         QCOMPARE(captions, QStringList(2, "Profiles - 4 (4 Saved)"));
 
+        // The filter holds across a rebuild of the list (here: Bob Ray becomes Ann Cole).
+        writePool(pool, {person("Émile", "Zola"), person("Ann", "Lee"), person("Anna", "Bell"), person("Ann", "Cole")});
+        QTest::keyClicks(filter, QStringLiteral("ann"));
+        QVERIFY(window.LoadPoolList());
+        QCOMPARE(shown(), QStringList({"Bell, Anna", "Cole, Ann", "Lee, Ann"}));
+
         QTest::keyClick(view, Qt::Key_F1);
         QVERIFY(window.findChild<HelpWindow *>() && window.findChild<HelpWindow *>()->isVisible());
     }
