@@ -474,7 +474,7 @@ void ProfilesWindow::cmdDelete_Click()
     QByteArray whole = deleted;
     whole.resize(kRecordSize, '\0');
     emit statusMessage(deleted.isEmpty()
-                           ? QStringLiteral("No profile at record %1: the pool is unchanged.").arg(currentRecordNumber_)
+                           ? QStringLiteral("No profile at record %1 was deleted.").arg(currentRecordNumber_)
                            : QStringLiteral("Deleted %1 (record %2).")
                                  .arg(personName(ProfileRecord::fromBytes(whole.constData())))
                                  .arg(currentRecordNumber_));

@@ -1,7 +1,5 @@
 #include "pool/AtomicFile.h"
 #include "pool/PoolFile.h"
-#include "pool/PoolLock.h"
-#include "pool/PoolRewrite.h"
 #include "pool/SafeTarget.h"
 #include "pool/Windows1252.h"
 #include "support/FileSizeLimit.h"
@@ -214,42 +212,6 @@ private slots:
         QString error;
         QVERIFY(!PoolFile::readAll(huge, &records, &error));
         QVERIFY2(error.contains(huge) && error.contains(QStringLiteral("too large")), qPrintable(error));
-        QVERIFY(!rewritePoolWithout(huge, 1, QByteArray(kRecordSize, '\0'), &error));
-        QVERIFY2(error.contains(QStringLiteral("too large")), qPrintable(error));
-    }
-
-    void deletionKeepsAPartialLastRecordAndChecksTheShownOne()
-    {
-        const QString pool = path(QStringLiteral("delete.Qvr"));
-        const QByteArray ann = poolBytes({person("Ann", "Lee")});
-        const QByteArray bob = poolBytes({person("Bob", "Ray")});
-        QVERIFY(writeFile(pool, ann + bob + "Cy"));
-        QString error;
-        // What the caller showed at record 1 is not what the file holds there now.
-        QVERIFY(!rewritePoolWithout(pool, 1, bob, &error));
-        QVERIFY2(error.contains(QStringLiteral("changed by another program")), qPrintable(error));
-        QCOMPARE(readFile(pool), ann + bob + "Cy");
-        QVERIFY2(rewritePoolWithout(pool, 1, ann, &error), qPrintable(error));
-        QCOMPARE(readFile(pool), bob + "Cy" + QByteArray(kRecordSize - 2, '\0'));
-        // The same check before a save in place.
-        PoolFile file(pool);
-        QVERIFY(file.openForWriting(&error));
-        QVERIFY(!file.write(1, person("Di", "Fox"), &error, ann));
-        QCOMPARE(file.read(1), person("Bob", "Ray"));
-    }
-
-    void secondLockIsRefusedAndNamesTheHolder()
-    {
-        const QString pool = path(QStringLiteral("locked.Qvr"));
-        QVERIFY(writePool(pool, {}));
-        PoolLock first;
-        PoolLock second;
-        QCOMPARE(first.take(pool), PoolLock::Outcome::Taken);
-        QCOMPARE(second.take(path(QStringLiteral("./locked.Qvr"))), PoolLock::Outcome::HeldByOther);
-        QVERIFY2(second.holder().contains(QString::number(QCoreApplication::applicationPid())),
-                 qPrintable(second.holder()));
-        first.release();
-        QCOMPARE(second.take(pool), PoolLock::Outcome::Taken);
     }
 };
 
