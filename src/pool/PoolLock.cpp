@@ -1,5 +1,7 @@
 #include "pool/PoolLock.h"
 
+#include "pool/AtomicFile.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QLockFile>
@@ -26,6 +28,11 @@ PoolLock::Outcome PoolLock::take(const QString &poolPath)
     lock->setStaleLockTime(0);
     if (lock->tryLock(0)) {
         lock_ = std::move(lock);
+        // A copy of the pool left by a rewrite that was killed half-way: no
+        // other window can be writing it now, so it is only in the way.
+        const QString leftover = temporaryNameFor(poolPath);
+        if (QFileInfo(leftover).isFile() && !QFileInfo(leftover).isSymLink())
+            QFile::remove(leftover);
         return Outcome::Taken;
     }
     if (lock->error() != QLockFile::LockFailedError)

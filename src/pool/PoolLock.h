@@ -24,7 +24,9 @@ public:
     PoolLock(const PoolLock &) = delete;
     PoolLock &operator=(const PoolLock &) = delete;
 
-    // Releases any lock held so far, then tries to lock `poolPath`.
+    // Releases any lock held so far, then tries to lock `poolPath`. Once
+    // locked, a temporary copy of the pool left by an interrupted rewrite is
+    // removed.
     Outcome take(const QString &poolPath);
     void release();
     bool isHeld() const;

@@ -4,6 +4,7 @@
 #include "mainwindow/PoolListModel.h"
 #include "profiles/ProfilesWindow.h"
 #include "help/HelpWindow.h"
+#include "pool/AtomicFile.h"
 #include "support/PoolFixtures.h"
 
 #include <QAction>
@@ -231,8 +232,10 @@ private slots:
     void secondWindowOnAPoolIsReadOnlyOrNotOpened()
     {
         const QString pool = threePeoplePool();
+        QVERIFY(writeFile(temporaryNameFor(pool), "left by a killed deletion"));
         MainWindow first(pool);
         QVERIFY(first.startUp());
+        QVERIFY(!QFileInfo::exists(temporaryNameFor(pool)));
         MainWindow second(pool);
         MessageBox::queueAnswer(MessageBox::Yes);
         QVERIFY(second.startUp());
