@@ -3,7 +3,9 @@
 #include "cli/Commands.h"
 #include "pool/PoolFile.h"
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 namespace quorvia::cli {
 
@@ -32,10 +34,34 @@ int usageError(const QString &message)
     return fail(UsageFailure, message + QStringLiteral(" (see quorvia-cli --help)"));
 }
 
-void printOut(const QString &text)
+bool printOut(const QString &text)
 {
     const QByteArray bytes = text.toUtf8();
-    std::fwrite(bytes.constData(), 1, std::size_t(bytes.size()), stdout);
+    errno = 0;
+    const bool written = std::fwrite(bytes.constData(), 1, std::size_t(bytes.size()), stdout)
+            == std::size_t(bytes.size())
+        && std::fflush(stdout) == 0;
+    if (written)
+        return true;
+    const int cause = errno;
+    fail(FileFailure, QStringLiteral("could not write to the standard output: %1")
+                          .arg(QString::fromLocal8Bit(std::strerror(cause ? cause : EIO))));
+    return false;
+}
+
+QString escapeControls(const QString &text)
+{
+    QString shown;
+    shown.reserve(text.size());
+    for (const QChar ch : text) {
+        if (ch == QLatin1Char('\\'))
+            shown += QStringLiteral("\\\\");
+        else if (ch.category() == QChar::Other_Control)
+            shown += QStringLiteral("\\x%1").arg(ch.unicode(), 2, 16, QLatin1Char('0'));
+        else
+            shown += ch;
+    }
+    return shown;
 }
 
 bool readPool(const QString &path, std::vector<ProfileRecord> *records, QString *error)

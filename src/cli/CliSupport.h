@@ -15,8 +15,15 @@ int fail(int status, const QString &message);
 // A usage error: the message, then a pointer to --help.
 int usageError(const QString &message);
 
-// Writes UTF-8 text to stdout as it stands.
-void printOut(const QString &text);
+// Writes UTF-8 text to stdout and flushes it. A write that fails (a full
+// disk, a closed pipe) is reported on stderr and false returned: the command
+// then ends with FileFailure, never with a cut-short success.
+[[nodiscard]] bool printOut(const QString &text);
+
+// The text with every control character shown as \xHH and a backslash as
+// \\, so that whatever a pool file holds, a line of output stays one line
+// and nothing reaches the terminal as an escape sequence.
+QString escapeControls(const QString &text);
 
 // Reads an existing pool; a missing or unreadable file is an error, never created.
 bool readPool(const QString &path, std::vector<ProfileRecord> *records, QString *error);

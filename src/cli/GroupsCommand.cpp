@@ -3,6 +3,7 @@
 #include "grouping/GroupBuilder.h"
 #include "grouping/GroupListing.h"
 #include "pool/AtomicFile.h"
+#include "pool/SafeTarget.h"
 #include "pool/PoolListing.h"
 
 #include <QDir>
@@ -131,7 +132,9 @@ int runGroupsCommand(const QStringList &args)
         return usageError(usage);
 
     std::vector<ProfileRecord> records;
-    QString error;
+    QString error = request.outputPath.isEmpty() ? QString() : exportTargetProblem(request.outputPath, request.poolPath);
+    if (!error.isEmpty())
+        return fail(FileFailure, error);
     if (!readPool(request.poolPath, &records, &error))
         return fail(FileFailure, error);
     if (records.empty())
@@ -162,9 +165,8 @@ int runGroupsCommand(const QStringList &args)
     }
     QString text;
     for (const QString &line : groupsDocument(groups))
-        text += line + QLatin1Char('\n');
-    printOut(text);
-    return Success;
+        text += escapeControls(line) + QLatin1Char('\n');  // one line each on a terminal, too
+    return printOut(text) ? Success : FileFailure;
 }
 
 } // namespace quorvia::cli

@@ -6,9 +6,13 @@ namespace quorvia::cli {
 
 int runListCommand(const QStringList &args)
 {
+    if (args == QStringList{QStringLiteral("--help")} || args == QStringList{QStringLiteral("-h")})
+        return printOut(usageText()) ? Success : FileFailure;
     if (args.size() != 1)
         return usageError(args.isEmpty() ? QStringLiteral("list needs the pool file")
                                          : QStringLiteral("list takes one pool file, not %1 arguments").arg(args.size()));
+    if (args.first().isEmpty())
+        return usageError(QStringLiteral("list needs the pool file, not an empty name"));
     std::vector<ProfileRecord> records;
     QString error;
     if (!readPool(args.first(), &records, &error))
@@ -16,9 +20,8 @@ int runListCommand(const QStringList &args)
 
     QString out;
     for (const PoolListItem &item : sortedPoolList(records))
-        out += QString::number(item.recordNumber) + QLatin1Char('\t') + item.text + QLatin1Char('\n');
-    printOut(out);
-    return Success;
+        out += QString::number(item.recordNumber) + QLatin1Char('\t') + escapeControls(item.text) + QLatin1Char('\n');
+    return printOut(out) ? Success : FileFailure;
 }
 
 } // namespace quorvia::cli

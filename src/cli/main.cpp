@@ -12,8 +12,7 @@ int main(int argc, char *argv[])
         return usageError(QStringLiteral("no command given"));
     const QString command = args.first();
     if (command == QLatin1String("--help") || command == QLatin1String("-h")) {
-        printOut(usageText());
-        return Success;
+        return printOut(usageText()) ? Success : FileFailure;
     }
     if (command == QLatin1String("list"))
         return runListCommand(args.mid(1));

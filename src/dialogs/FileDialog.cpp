@@ -63,7 +63,7 @@ std::optional<QString> FileDialog::ask(const QString &initialName)
 {
     Seam &s = seam();
     if (s.testMode) {
-        s.shown.push_back({title_, initialName});
+        s.shown.push_back({title_, initialName, initialName.isEmpty() ? startFolder_ : QString()});
         if (s.choices.empty())
             qFatal("Unexpected file dialog: %s", qPrintable(title_));
         std::optional<QString> choice = s.choices.front();
@@ -89,6 +89,8 @@ std::optional<QString> FileDialog::ask(const QString &initialName)
     }
     if (!initialName.isEmpty())
         dialog.selectFile(initialName);
+    else if (!startFolder_.isEmpty())
+        dialog.setDirectory(startFolder_);
     if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;
     const QStringList files = dialog.selectedFiles();
@@ -100,7 +102,9 @@ std::optional<QString> FileDialog::ask(const QString &initialName)
 bool FileDialog::confirmReplace(const QString &path)
 {
     const QFileInfo info(path);
-    if (!info.exists() || info.isDir())
+    // Only a regular file is replaced; anything else is refused afterwards
+    // with its own message, so asking about it would be a question too many.
+    if (!info.isFile())
         return true;
     const QString text = tr("%1 already exists.\nDo you want to replace it?").arg(QDir::toNativeSeparators(path));
     return MessageBox::show(owner_, text, MessageBox::Style::QuestionDefaultNo) == MessageBox::Yes;

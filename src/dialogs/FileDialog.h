@@ -39,6 +39,10 @@ public:
     // choice, which fileName() then gives; false on cancel (nothing changes).
     bool exec();
 
+    // The folder the dialog opens in while it has no earlier choice to offer
+    // (the folder of the open pool).
+    void setStartFolder(const QString &folder) { startFolder_ = folder; }
+
     // Full path of the last confirmed choice; empty before the first one.
     const QString &fileName() const { return fileName_; }
 
@@ -50,6 +54,7 @@ public:
     struct Shown {
         QString title;
         QString initialName;  // what the dialog offered: the previous choice
+        QString folder;       // where it opened when there was none
     };
     static void setTestMode(bool on);
     static void queueChoice(const QString &path);  // as if typed: suffix rule applies
@@ -68,6 +73,7 @@ private:
     QString filter_;
     QString defaultSuffix_;
     QString fileName_;
+    QString startFolder_;
 };
 
 } // namespace quorvia

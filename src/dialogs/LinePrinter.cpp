@@ -69,7 +69,7 @@ int LinePrinter::pageCount(QPrinter &printer, int lineCount)
     return qMax(1, (lineCount + perPage - 1) / perPage);
 }
 
-bool LinePrinter::printLines(QPrinter &printer, const QStringList &lines, QString *error)
+bool LinePrinter::printLines(QPrinter &printer, const QStringList &lines, QString *error, int *pages)
 {
     QPainter painter;
     if (!painter.begin(&printer)) {
@@ -86,6 +86,7 @@ bool LinePrinter::printLines(QPrinter &printer, const QStringList &lines, QStrin
     const int perPage = linesPerPage(printer);
 
     int onPage = 0;
+    int pageNumber = 1;
     for (const QString &line : lines) {
         if (onPage == perPage) {
             if (!printer.newPage()) {
@@ -94,6 +95,7 @@ bool LinePrinter::printLines(QPrinter &printer, const QStringList &lines, QStrin
                 return false;
             }
             onPage = 0;
+            ++pageNumber;
         }
         // Lines that do not fit the width are cut with an ellipsis rather than
         // running off the paper.
@@ -105,10 +107,12 @@ bool LinePrinter::printLines(QPrinter &printer, const QStringList &lines, QStrin
         *error = tr("The document could not be finished on %1.").arg(destination(printer));
         return false;
     }
+    if (pages)
+        *pages = pageNumber;
     return true;
 }
 
-bool LinePrinter::print(QWidget *parent, const QString &documentName, const QStringList &lines)
+bool LinePrinter::print(QWidget *parent, const QString &documentName, const QStringList &lines, int *pages)
 {
     Seam &s = seam();
     // Opens on the system's default printer; without any printer the dialog
@@ -138,7 +142,7 @@ bool LinePrinter::print(QWidget *parent, const QString &documentName, const QStr
     }
 
     QString error;
-    if (!printLines(printer, lines, &error)) {
+    if (!printLines(printer, lines, &error, pages)) {
         MessageBox::error(parent, error);
         return false;
     }

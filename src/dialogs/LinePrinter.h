@@ -24,12 +24,14 @@ class LinePrinter {
 public:
     static constexpr int kPointSize = 10;
 
-    // Shows the print dialog and prints. True when the document was printed.
-    static bool print(QWidget *parent, const QString &documentName, const QStringList &lines);
+    // Shows the print dialog and prints. True when the document was printed;
+    // `pages` then holds the number of pages.
+    static bool print(QWidget *parent, const QString &documentName, const QStringList &lines,
+                      int *pages = nullptr);
 
     // Prints on a printer that is already set up; false with a message for
     // the user when the job could not be started or finished.
-    static bool printLines(QPrinter &printer, const QStringList &lines, QString *error);
+    static bool printLines(QPrinter &printer, const QStringList &lines, QString *error, int *pages = nullptr);
 
     // How many lines fit on one page of `printer`, and so how many pages a
     // document of `lineCount` lines takes (at least one).

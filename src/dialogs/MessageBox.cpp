@@ -1,10 +1,32 @@
 #include "dialogs/MessageBox.h"
 
+#include <QCloseEvent>
+#include <QKeyEvent>
 #include <QMessageBox>
 #include <QtGlobal>
 
+#include <memory>
+
 namespace quorvia {
 namespace {
+
+// A Yes/No question is answered Yes or No, never by Esc or the window's
+// close button: taken as No, they threw away an edit the user meant to keep.
+class QuestionBox : public QMessageBox {
+public:
+    using QMessageBox::QMessageBox;
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override
+    {
+        if (event->matches(QKeySequence::Cancel)) {
+            event->accept();
+            return;
+        }
+        QMessageBox::keyPressEvent(event);
+    }
+    void closeEvent(QCloseEvent *event) override { event->ignore(); }
+};
 
 struct Seam {
     bool testMode = false;
@@ -32,16 +54,17 @@ MessageBox::Answer MessageBox::show(QWidget *parent, const QString &text, Style 
         return answer;
     }
 
-    QMessageBox box(QMessageBox::Warning, QStringLiteral("Quorvia"), text, QMessageBox::NoButton, parent);
+    std::unique_ptr<QMessageBox> box;
     if (style == Style::Warning) {
-        box.setStandardButtons(QMessageBox::Ok);
-        box.setDefaultButton(QMessageBox::Ok);
+        box = std::make_unique<QMessageBox>(QMessageBox::Warning, QStringLiteral("Quorvia"), text,
+                                            QMessageBox::Ok, parent);
+        box->setDefaultButton(QMessageBox::Ok);
     } else {
-        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
-        box.setDefaultButton(style == Style::Question ? QMessageBox::Yes : QMessageBox::No);
-        box.setEscapeButton(QMessageBox::No);
+        box = std::make_unique<QuestionBox>(QMessageBox::Warning, QStringLiteral("Quorvia"), text,
+                                            QMessageBox::Yes | QMessageBox::No, parent);
+        box->setDefaultButton(style == Style::Question ? QMessageBox::Yes : QMessageBox::No);
     }
-    switch (box.exec()) {
+    switch (box->exec()) {
     case QMessageBox::Yes:
         return Yes;
     case QMessageBox::No:

@@ -1,8 +1,10 @@
 #include "mainwindow/MainWindow.h"
 
 #include "dialogs/MessageBox.h"
+#include "mainwindow/PoolFilterModel.h"
 #include "mainwindow/PoolListModel.h"
 #include "pool/PoolFile.h"
+#include "pool/PoolLock.h"
 #include "pool/PoolListing.h"
 #include "profiles/ProfilesWindow.h"
 
@@ -32,6 +34,7 @@ MainWindow::MainWindow(const QString &poolPath, QWidget *parent)
     buildMenus();
     setUpSizeInputs();
     setUpFileCommands();
+    setUpFinding();
     setPoolCaption();
     ShowSelectionCount();
     connect(poolList_, &PoolListModel::ticksChanged, this, &MainWindow::ShowSelectionCount);
@@ -204,9 +207,15 @@ bool MainWindow::startUp()
         MessageBox::error(this, error);
         return false;
     }
+    auto lock = std::make_unique<PoolLock>();
+    bool readOnly = false;
+    if (!claimPool(PoolPath, lock, readOnly))
+        return false;
+    poolLock_ = std::move(lock);
+    setReadOnly(readOnly);
     show();
     centreOnScreen();
-    if (PoolFile::fileSize(PoolPath) == 0)
+    if (PoolFile::fileSize(PoolPath) == 0 && !readOnly_)
         profilesWindow()->showModal();
     return true;
 }
@@ -230,15 +239,18 @@ void MainWindow::ShowSelectionCount()
     fraSelect->setTitle(QStringLiteral("Select (%1 Selected)").arg(poolList_->tickCount()));
 }
 
+// While a filter is set, the buttons act on the people it shows.
 void MainWindow::cmdSelectAll_Click()
 {
-    poolList_->setAllTicked(true);
+    poolFilter_->isFiltering() ? poolList_->setRowsTicked(poolFilter_->visibleSourceRows(), true)
+                               : poolList_->setAllTicked(true);
     ShowSelectionCount();
 }
 
 void MainWindow::cmdClearAll_Click()
 {
-    poolList_->setAllTicked(false);
+    poolFilter_->isFiltering() ? poolList_->setRowsTicked(poolFilter_->visibleSourceRows(), false)
+                               : poolList_->setAllTicked(false);
     ShowSelectionCount();
 }
 
@@ -247,6 +259,8 @@ ProfilesWindow *MainWindow::profilesWindow()
     if (!profiles_) {
         profiles_ = new ProfilesWindow(this);
         profiles_->setPoolPath(PoolPath);
+        profiles_->setReadOnly(readOnly_);
+        connect(profiles_, &ProfilesWindow::statusMessage, this, &MainWindow::showStatus);
         connect(profiles_, &ProfilesWindow::poolChanged, this, [this] {
             QString error;
             if (!LoadPoolList(&error))

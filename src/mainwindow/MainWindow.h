@@ -5,6 +5,8 @@
 #include <QMainWindow>
 #include <QString>
 
+#include <memory>
+
 class QAction;
 class QGroupBox;
 class QLineEdit;
@@ -19,7 +21,9 @@ namespace quorvia {
 class AboutDialog;
 class FileDialog;
 class HelpWindow;
+class PoolFilterModel;
 class PoolListModel;
+class PoolLock;
 class ProfilesWindow;
 
 // The main window (frmMain): the selection list of the current pool, the
@@ -47,6 +51,13 @@ public:
     bool ExitProgram();
 
     PoolListModel *poolList() const { return poolList_; }
+    PoolFilterModel *poolFilter() const { return poolFilter_; }
+
+    // Another window holds the pool: commands that change it must refuse
+    // (readOnlyRefusal gives the message).
+    bool poolIsReadOnly() const { return readOnly_; }
+    // Says in the status bar what the last command did.
+    void showStatus(const QString &text);
     ProfilesWindow *profilesWindow();
 
     // The groups of the last Calculate; printing and export read them.
@@ -80,13 +91,26 @@ private:
     void setUpSizeInputs();
     void setUpFileCommands();
     void closeHelp();
+    // The filter box, opening a person from the list, F1, the status bar
+    // (MainWindowFinding.cpp).
+    void setUpFinding();
+    void openPersonAt(const QModelIndex &index);
+    // Locks `path` for this window into `lock`, asking what to do when another
+    // window has it. False when the user chose not to open it
+    // (MainWindowPoolLock.cpp).
+    bool claimPool(const QString &path, std::unique_ptr<PoolLock> &lock, bool &readOnly);
+    void setReadOnly(bool readOnly);
 
     QString PoolPath;
     PoolListModel *poolList_ = nullptr;
     ProfilesWindow *profiles_ = nullptr;
     bool exiting_ = false;
+    PoolFilterModel *poolFilter_ = nullptr;
+    std::unique_ptr<PoolLock> poolLock_;
+    bool readOnly_ = false;
 
     QGroupBox *fraSelect = nullptr;
+    QLineEdit *txtFilter = nullptr;
     QListView *lstSelect = nullptr;
     QPushButton *cmdSelectAll = nullptr;
     QPushButton *cmdClearAll = nullptr;

@@ -6,6 +6,8 @@
 #include "mainwindow/PoolListModel.h"
 #include "pool/PoolFile.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QRadioButton>
@@ -62,6 +64,11 @@ void MainWindow::optPeoplePerGroup_Click()
 void MainWindow::cmdCalculate_Click()
 {
     static const QString noData = QStringLiteral("No profile data has been entered.");
+    if (!QFileInfo::exists(PoolPath)) {
+        MessageBox::error(this, tr("The pool file \"%1\" is missing: it was moved or deleted after it was opened.")
+                                    .arg(QDir::toNativeSeparators(PoolPath)));
+        return;
+    }
     if (PoolFile::fileSize(PoolPath) <= 0) {
         MessageBox::show(this, noData, MessageBox::Style::Warning);
         return;
@@ -97,8 +104,10 @@ void MainWindow::cmdCalculate_Click()
 
     if (amount && typed == 0)
         showDefault(txtAmountGroupsDesired, 1);
-    if (poolList_->tickCount() == 0)
-        cmdSelectAll_Click();
+    if (poolList_->tickCount() == 0) {  // everybody, whatever a filter shows
+        poolList_->setAllTicked(true);
+        ShowSelectionCount();
+    }
     const int n = poolList_->tickCount();
     if (!amount && typed == 0)
         showDefault(txtPeoplePerGroup, n);
@@ -116,6 +125,11 @@ void MainWindow::cmdCalculate_Click()
 
     Groups = buildGroups(selected, option, defaultedSizeValue(option, typed, n));
     txtGroups->setPlainText(groupListing(Groups));
+    showStatus(tr("Calculated %1 %2 from %3 %4.")
+                   .arg(Groups.NumGroups)
+                   .arg(Groups.NumGroups == 1 ? tr("group") : tr("groups"))
+                   .arg(n)
+                   .arg(n == 1 ? tr("person") : tr("people")));
 }
 
 } // namespace quorvia

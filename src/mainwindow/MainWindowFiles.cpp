@@ -6,9 +6,12 @@
 #include "dialogs/FileDialog.h"
 #include "dialogs/LinePrinter.h"
 #include "dialogs/MessageBox.h"
+#include "mainwindow/PoolListModel.h"
 #include "pool/AtomicFile.h"
 #include "pool/PoolFile.h"
 #include "pool/PoolListing.h"
+#include "pool/PoolLock.h"
+#include "pool/SafeTarget.h"
 #include "profiles/ProfilesWindow.h"
 
 #include <QDir>
@@ -20,6 +23,11 @@ namespace quorvia {
 namespace {
 
 QString native(const QString &path) { return QDir::toNativeSeparators(path); }
+
+QString counted(qsizetype count, const char *singular, const char *plural)
+{
+    return QString::number(count) + QLatin1Char(' ') + QLatin1String(count == 1 ? singular : plural);
+}
 
 } // namespace
 
@@ -35,6 +43,7 @@ void MainWindow::setUpFileCommands()
 
 void MainWindow::mnuOpenNewPool_Click()
 {
+    dlgOpenNew->setStartFolder(QFileInfo(PoolPath).absolutePath());
     if (!dlgOpenNew->exec())
         return;
     const QString chosen = dlgOpenNew->fileName();
@@ -52,6 +61,12 @@ void MainWindow::mnuOpenNewPool_Click()
         MessageBox::error(this, error + QLatin1Char('\n') + tr("The pool \"%1\" stays open.").arg(native(PoolPath)));
         return;
     }
+    auto lock = std::make_unique<PoolLock>();
+    bool readOnly = false;
+    if (!claimPool(chosen, lock, readOnly))
+        return;
+    poolLock_ = std::move(lock);
+    setReadOnly(readOnly);
 
     PoolPath = chosen;
     showPoolList(records);
@@ -61,24 +76,31 @@ void MainWindow::mnuOpenNewPool_Click()
     ProfilesWindow *editor = profilesWindow();
     editor->setPoolPath(PoolPath);
     editor->loadFirstRecord();
-    if (PoolFile::fileSize(PoolPath) == 0)
+    showStatus(tr("Opened %1%2: %3.")
+                   .arg(QFileInfo(PoolPath).fileName(), readOnly ? tr(" read-only") : QString(),
+                        counted(poolList_->itemCount(), "person", "people")));
+    if (PoolFile::fileSize(PoolPath) == 0 && !readOnly)
         editor->showModal();
 }
 
 void MainWindow::PrintGroups()
 {
-    LinePrinter::print(this, tr("Quorvia Groups"), groupsDocument(Groups));
+    int pages = 0;
+    if (LinePrinter::print(this, tr("Quorvia Groups"), groupsDocument(Groups), &pages))
+        showStatus(tr("Printed %1.").arg(counted(pages, "page", "pages")));
 }
 
 void MainWindow::ExportGroups()
 {
+    dlgExport->setStartFolder(QFileInfo(PoolPath).absolutePath());
     if (!dlgExport->exec())
         return;
     const QString path = dlgExport->fileName();
-    // A slip of the name must not turn the pool itself into a text file.
-    if (QFileInfo(path) == QFileInfo(PoolPath)) {
-        MessageBox::error(this, tr("\"%1\" is the open pool file. The groups were not exported; "
-                                   "choose another name.").arg(native(path)));
+    // A slip of the name must not turn the pool (under any name) into a text
+    // file, nor a device or a pipe into a file.
+    const QString problem = exportTargetProblem(path, PoolPath);
+    if (!problem.isEmpty()) {
+        MessageBox::error(this, problem);
         return;
     }
     const QByteArray bytes = groupsDocumentBytes(Groups);
@@ -92,7 +114,9 @@ void MainWindow::ExportGroups()
         MessageBox::error(this, tr("The groups could not be exported to \"%1\": %2.\n"
                                    "Nothing was written; a file of that name keeps its former content.")
                                     .arg(native(path), reason));
+        return;
     }
+    showStatus(tr("Exported %1 to %2.").arg(counted(Groups.NumGroups, "group", "groups"), QFileInfo(path).fileName()));
 }
 
 void MainWindow::mnuPrintPool_Click()
@@ -108,7 +132,9 @@ void MainWindow::mnuPrintPool_Click()
     lines.reserve(qsizetype(records.size()) + lines.size());
     for (const ProfileRecord &record : records)
         lines << itemText(record);
-    LinePrinter::print(this, tr("Quorvia Pool"), lines);
+    int pages = 0;
+    if (LinePrinter::print(this, tr("Quorvia Pool"), lines, &pages))
+        showStatus(tr("Printed %1.").arg(counted(pages, "page", "pages")));
 }
 
 void MainWindow::mnuTopics_Click()

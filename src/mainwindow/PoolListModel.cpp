@@ -8,6 +8,7 @@ void PoolListModel::setItems(std::vector<PoolListItem> items)
 {
     beginResetModel();
     items_ = std::move(items);
+    folded_.clear();
     ticked_.assign(items_.size(), 0);
     tickCount_ = 0;
     endResetModel();
@@ -71,6 +72,43 @@ void PoolListModel::setAllTicked(bool ticked)
     if (!items_.empty())
         emit dataChanged(index(0), index(itemCount() - 1), {Qt::CheckStateRole});
     emit ticksChanged();
+}
+
+void PoolListModel::setRowsTicked(const std::vector<int> &rows, bool ticked)
+{
+    if (rows.empty())
+        return;
+    for (const int row : rows) {
+        char &state = ticked_[std::size_t(row)];
+        tickCount_ += (state != 0) == ticked ? 0 : ticked ? 1 : -1;
+        state = ticked ? 1 : 0;
+    }
+    const auto [first, last] = std::minmax_element(rows.begin(), rows.end());
+    emit dataChanged(index(*first), index(*last), {Qt::CheckStateRole});
+    emit ticksChanged();
+}
+
+QString PoolListModel::fold(const QString &text)
+{
+    const QString decomposed = text.normalized(QString::NormalizationForm_KD);
+    QString kept;
+    kept.reserve(decomposed.size());
+    for (const QChar ch : decomposed) {
+        if (ch.category() != QChar::Mark_NonSpacing)
+            kept += ch;
+    }
+    return kept.toCaseFolded();
+}
+
+const QString &PoolListModel::foldedText(int row) const
+{
+    if (folded_.size() != items_.size()) {
+        folded_.clear();
+        folded_.reserve(items_.size());
+        for (const PoolListItem &item : items_)
+            folded_.push_back(fold(item.text));
+    }
+    return folded_[std::size_t(row)];
 }
 
 } // namespace quorvia

@@ -30,10 +30,17 @@ public:
     const QString &itemText(int row) const { return items_[std::size_t(row)].text; }
     int recordNumber(int row) const { return items_[std::size_t(row)].recordNumber; }
     bool isTicked(int row) const { return ticked_[std::size_t(row)] != 0; }
+    // The item's text in lower case without accents, for searching. Worked
+    // out for the whole list on the first call after a rebuild.
+    const QString &foldedText(int row) const;
+    // Lower case, accents and other combining marks removed.
+    static QString fold(const QString &text);
     int tickCount() const { return tickCount_; }
 
     void setTicked(int row, bool ticked);
     void setAllTicked(bool ticked);
+    // The same for some rows only (the ones a filter shows), with one notice.
+    void setRowsTicked(const std::vector<int> &rows, bool ticked);
 
 signals:
     // Raised after every change of the tick count, whoever made it.
@@ -42,6 +49,7 @@ signals:
 private:
     std::vector<PoolListItem> items_;
     std::vector<char> ticked_;
+    mutable std::vector<QString> folded_;  // empty until needed
     int tickCount_ = 0;
 };
 

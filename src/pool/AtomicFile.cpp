@@ -1,20 +1,27 @@
 #include "pool/AtomicFile.h"
 
-#include <QSaveFile>
+#include "pool/SafeTarget.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 
-#ifdef Q_OS_UNIX
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
-#endif
 
 namespace quorvia {
 namespace {
 
+QString systemReason() { return QString::fromLocal8Bit(std::strerror(errno)); }
+
 // A short write is followed by another, so that a failure (a full disk) is
 // met by a write call of its own and its reason kept.
-bool writeAll(QSaveFile &target, const QByteArray &bytes)
+bool writeAll(QFile &target, const QByteArray &bytes)
 {
     qint64 written = 0;
     while (written < bytes.size()) {
@@ -26,50 +33,69 @@ bool writeAll(QSaveFile &target, const QByteArray &bytes)
     return true;
 }
 
-// QSaveFile ignores a failed sync when it commits: a disk that fills up late
-// must not let a short copy take the file's place.
-bool syncToDisk(QSaveFile &target, QString *reason)
+// The folder entry of the rename must reach the disk too, or a crash could
+// bring back the former file.
+void syncFolderOf(const QString &path)
 {
-#ifdef Q_OS_UNIX
-    if (::fsync(target.handle()) == 0)
-        return true;
-    *reason = QString::fromLocal8Bit(std::strerror(errno));
-    return false;
-#else
-    if (target.flush())
-        return true;
-    *reason = target.errorString();
-    return false;
-#endif
+    const int folder = ::open(QFile::encodeName(QFileInfo(path).absolutePath()).constData(), O_RDONLY | O_DIRECTORY);
+    if (folder >= 0) {
+        ::fsync(folder);
+        ::close(folder);
+    }
 }
 
 } // namespace
+
+QString temporaryNameFor(const QString &path)
+{
+    const QFileInfo info(path);
+    return info.absolutePath() + QStringLiteral("/.") + info.fileName() + QStringLiteral(".quorvia-new");
+}
 
 bool replaceFileContents(const QString &path, const QByteArray &bytes, QString *reason)
 {
     QString ignored;
     if (!reason)
         reason = &ignored;
-    // Unbuffered: QSaveFile does not notice a write that fails while its
-    // buffer is flushed at commit time, and would rename a short file into place.
-    QSaveFile target(path);
-    if (!target.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
-        *reason = target.errorString();
+    // A link is followed: the file it names is replaced, the link stays.
+    const QFileInfo given(path);
+    const QString target = given.isSymLink() && given.exists() ? given.canonicalFilePath() : path;
+    *reason = notReplaceableReason(target);
+    if (!reason->isEmpty())
+        return false;
+
+    // A leftover of an interrupted replace (or a link planted under this
+    // name) is removed first; the new file is then created, never reused.
+    const QString temporaryPath = temporaryNameFor(target);
+    QFile::remove(temporaryPath);
+    QFile temporary(temporaryPath);
+    // Unbuffered: every write is checked as it happens, none is left to a
+    // flush whose failure could go unnoticed.
+    if (!temporary.open(QIODevice::WriteOnly | QIODevice::NewOnly | QIODevice::Unbuffered)) {
+        *reason = QStringLiteral("could not create the temporary file \"%1\" (%2)")
+                      .arg(QDir::toNativeSeparators(temporaryPath), temporary.errorString());
         return false;
     }
-    if (!writeAll(target, bytes)) {
-        *reason = target.errorString();
-        target.cancelWriting();
+    const auto giveUp = [&](const QString &why) {
+        *reason = why;
+        temporary.close();
+        QFile::remove(temporaryPath);
         return false;
-    }
-    if (!syncToDisk(target, reason)) {
-        target.cancelWriting();
-        return false;
-    }
-    if (!target.commit()) {
-        *reason = target.errorString();
-        return false;
-    }
+    };
+    if (!writeAll(temporary, bytes))
+        return giveUp(temporary.errorString());
+    // The mode bits themselves: Qt's permission flags would add write
+    // access to a read-only file for root, who may write anything.
+    struct stat existing {};
+    if (::stat(QFile::encodeName(target).constData(), &existing) == 0
+        && ::fchmod(temporary.handle(), existing.st_mode & 07777) != 0)
+        return giveUp(systemReason());
+    if (::fsync(temporary.handle()) != 0)
+        return giveUp(systemReason());
+    temporary.close();
+    if (std::rename(QFile::encodeName(temporaryPath).constData(), QFile::encodeName(target).constData()) != 0)
+        return giveUp(systemReason());
+    syncFolderOf(target);
     return true;
 }
 

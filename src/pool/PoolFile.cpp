@@ -3,6 +3,9 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include <QLocale>
+
+#include <new>
 #include <utility>
 
 namespace quorvia {
@@ -64,7 +67,8 @@ ProfileRecord PoolFile::read(int number)
     return ProfileRecord::fromBytes(bytes);
 }
 
-bool PoolFile::write(int number, const ProfileRecord &record, QString *error)
+bool PoolFile::write(int number, const ProfileRecord &record, QString *error,
+                     const std::optional<QByteArray> &expected)
 {
     char bytes[kRecordSize];
     record.toBytes(bytes);
@@ -74,6 +78,14 @@ bool PoolFile::write(int number, const ProfileRecord &record, QString *error)
     // What the write covers of the file as it is (a record, or a partial last
     // one), to be put back should the write fail part-way.
     const QByteArray covered = ok && offset < formerSize ? file_.read(kRecordSize) : QByteArray();
+    if (ok && expected && covered != *expected) {
+        if (error)
+            *error = QStringLiteral("Record %1 of the pool file \"%2\" was changed by another program since it was "
+                                    "shown.")
+                         .arg(number)
+                         .arg(QDir::toNativeSeparators(path_));
+        return false;
+    }
     ok = ok && file_.seek(offset);
     // A write cut short reports no error of its own; writing the rest brings
     // out the system's reason (a full disk, a size limit).
@@ -93,6 +105,55 @@ bool PoolFile::write(int number, const ProfileRecord &record, QString *error)
     return false;
 }
 
+QByteArray PoolFile::storedBytes(int number)
+{
+    const qint64 offset = qint64(number - 1) * kRecordSize;
+    if (number < 1 || offset >= file_.size() || !file_.seek(offset))
+        return QByteArray();
+    return file_.read(kRecordSize);
+}
+
+bool PoolFile::readOpenFile(QByteArray *bytes, QString *error)
+{
+    const qint64 size = file_.size();
+    if (size > kMaxPoolBytes) {
+        if (error)
+            *error = QStringLiteral("Could not read the pool file \"%1\": it is %2, far too large to be a pool "
+                                    "(32,767 people take 5.7 MB; files over %3 are not read).")
+                         .arg(QDir::toNativeSeparators(path_),
+                              QLocale::c().formattedDataSize(size, 1, QLocale::DataSizeTraditionalFormat),
+                              QLocale::c().formattedDataSize(kMaxPoolBytes, 0, QLocale::DataSizeTraditionalFormat));
+        return false;
+    }
+    try {
+        *bytes = file_.readAll();
+    } catch (const std::bad_alloc &) {
+        if (error)
+            *error = QStringLiteral("Could not read the pool file \"%1\": there is not enough memory.")
+                         .arg(QDir::toNativeSeparators(path_));
+        return false;
+    }
+    if (file_.error() != QFileDevice::NoError) {
+        if (error)
+            *error = failure(QStringLiteral("read"));
+        return false;
+    }
+    return true;
+}
+
+bool PoolFile::readBytes(const QString &path, QByteArray *bytes, QString *error)
+{
+    PoolFile pool(path);
+    if (!pool.isRegularOrMissing(error))
+        return false;
+    if (!pool.file_.open(QIODevice::ReadOnly)) {
+        if (error)
+            *error = pool.failure(QStringLiteral("read"));
+        return false;
+    }
+    return pool.readOpenFile(bytes, error);
+}
+
 bool PoolFile::readAll(const QString &path, std::vector<ProfileRecord> *records, QString *error, Missing missing)
 {
     PoolFile pool(path);
@@ -103,18 +164,23 @@ bool PoolFile::readAll(const QString &path, std::vector<ProfileRecord> *records,
             *error = pool.failure(QStringLiteral("read"));
         return false;
     }
-    QByteArray bytes = pool.file_.readAll();
-    if (pool.file_.error() != QFileDevice::NoError) {
+    QByteArray bytes;
+    if (!pool.readOpenFile(&bytes, error))
+        return false;
+    const int count = recordsToRead(bytes.size());
+    try {
+        bytes.append(QByteArray(qsizetype(count) * kRecordSize - bytes.size(), '\0'));
+        records->clear();
+        records->reserve(std::size_t(count));
+        for (int i = 0; i < count; ++i)
+            records->push_back(ProfileRecord::fromBytes(bytes.constData() + qsizetype(i) * kRecordSize));
+    } catch (const std::bad_alloc &) {
+        records->clear();
         if (error)
-            *error = pool.failure(QStringLiteral("read"));
+            *error = QStringLiteral("Could not read the pool file \"%1\": there is not enough memory.")
+                         .arg(QDir::toNativeSeparators(path));
         return false;
     }
-    const int count = recordsToRead(bytes.size());
-    bytes.append(QByteArray(qsizetype(count) * kRecordSize - bytes.size(), '\0'));
-    records->clear();
-    records->reserve(std::size_t(count));
-    for (int i = 0; i < count; ++i)
-        records->push_back(ProfileRecord::fromBytes(bytes.constData() + qsizetype(i) * kRecordSize));
     return true;
 }
 

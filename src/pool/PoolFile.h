@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QString>
 
+#include <optional>
 #include <vector>
 
 namespace quorvia {
@@ -15,6 +16,13 @@ namespace quorvia {
 // the system's reason, ready to show the user.
 class PoolFile {
 public:
+    // No pool is anywhere near this size: 32,767 people take 5.7 MB, and the
+    // largest pool worked with (record numbers are 32-bit) stays far below
+    // it. A larger file is something else (a disk image, a sparse file of
+    // hundreds of GB) and is refused before anything is read, so reading a
+    // pool can never exhaust the memory. 64 MB is over 385,000 records.
+    static constexpr qint64 kMaxPoolBytes = qint64(64) * 1024 * 1024;
+
     explicit PoolFile(QString path);
 
     const QString &path() const { return path_; }
@@ -32,17 +40,29 @@ public:
     // Record `number` (1-based). A number past the end gives the all-zero
     // record; a last, partial record reads as if padded with zero bytes.
     ProfileRecord read(int number);
+    // The bytes stored at record `number` as they are: 174, fewer for a
+    // partial last record, none past the end. What a later write is checked
+    // against, to find out whether another program changed the record.
+    QByteArray storedBytes(int number);
 
     // Overwrites record `number` in place, or appends when it lies at the end.
     // A write that fails part-way leaves the file as it was: an append is cut
     // back, and the bytes it had covered are put back.
-    bool write(int number, const ProfileRecord &record, QString *error);
+    // With `expected` (what storedBytes gave when the record was shown),
+    // nothing is written when the file holds anything else there now:
+    // another program changed the pool in between.
+    bool write(int number, const ProfileRecord &record, QString *error,
+               const std::optional<QByteArray> &expected = std::nullopt);
 
     enum class Missing { Create, Fail };
     // Every record of the file, in record-number order, partial last one
     // included. A missing file is created empty (a new pool) or is an error.
     static bool readAll(const QString &path, std::vector<ProfileRecord> *records, QString *error,
                         Missing missing = Missing::Create);
+
+    // The whole file, refused beyond kMaxPoolBytes (and when memory runs out)
+    // with a message that names it.
+    static bool readBytes(const QString &path, QByteArray *bytes, QString *error);
 
     static qint64 fileSize(const QString &path);
     static double recordCountFromSize(qint64 bytes) { return double(bytes) / kRecordSize; }
@@ -52,6 +72,7 @@ public:
 
 private:
     QString failure(const QString &action) const;
+    bool readOpenFile(QByteArray *bytes, QString *error);
     bool isRegularOrMissing(QString *error) const;
 
     QString path_;

@@ -53,4 +53,14 @@ std::vector<PoolListItem> sortedPoolList(const std::vector<ProfileRecord> &recor
     return sorted;
 }
 
+QString personName(const ProfileRecord &record)
+{
+    const QString first = trimmedField(record.FirstName);
+    const QString last = trimmedField(record.LastName);
+    if (!first.isEmpty() || !last.isEmpty())
+        return first.isEmpty() || last.isEmpty() ? first + last : first + QLatin1Char(' ') + last;
+    const QString position = trimmedField(record.Position);
+    return position.isEmpty() ? QStringLiteral("an empty profile") : position;
+}
+
 } // namespace quorvia

@@ -14,6 +14,10 @@ namespace quorvia {
 // trimmed position is not empty.
 QString itemText(const ProfileRecord &record);
 
+// A person as a sentence names them: "Ann Lee", or the one name given, or the
+// position when there is no name ("an empty profile" when all are blank).
+QString personName(const ProfileRecord &record);
+
 struct PoolListItem {
     int recordNumber = 0;  // 1-based
     QString text;

@@ -1,10 +1,10 @@
 #include "pool/PoolRewrite.h"
 
 #include "pool/AtomicFile.h"
+#include "pool/PoolFile.h"
 #include "pool/ProfileRecord.h"
 
 #include <QDir>
-#include <QFile>
 
 namespace quorvia {
 namespace {
@@ -17,22 +17,28 @@ QString failure(const QString &path, const QString &action, const QString &reaso
 
 } // namespace
 
-bool rewritePoolWithout(const QString &path, int number, QString *error)
+bool rewritePoolWithout(const QString &path, int number, const QByteArray &expected, QString *error)
 {
-    QFile source(path);
     QByteArray bytes;
-    if (source.open(QIODevice::ReadOnly))
-        bytes = source.readAll();
-    if (!source.isOpen() || source.error() != QFileDevice::NoError) {
+    QString readError;
+    if (!PoolFile::readBytes(path, &bytes, &readError)) {
         if (error)
-            *error = failure(path, QStringLiteral("read"), source.errorString());
+            *error = readError + QStringLiteral("\nThe pool file has not been changed.");
         return false;
     }
-    source.close();
+    const qint64 offset = qint64(number - 1) * kRecordSize;
+    const QByteArray stored = number >= 1 && offset < bytes.size() ? bytes.mid(offset, kRecordSize) : QByteArray();
+    if (stored != expected) {
+        if (error)
+            *error = QStringLiteral("Record %1 of the pool file \"%2\" was changed by another program since it was "
+                                    "shown.\nNothing was deleted; open the profile again to see what it holds now.")
+                         .arg(number)
+                         .arg(QDir::toNativeSeparators(path));
+        return false;
+    }
 
-    // Whole records only, each byte for byte as stored.
-    const qsizetype recordCount = bytes.size() / kRecordSize;
-    bytes.truncate(recordCount * kRecordSize);
+    const qsizetype recordCount = PoolFile::recordsToRead(bytes.size());
+    bytes.append(QByteArray(recordCount * kRecordSize - bytes.size(), '\0'));
     if (number >= 1 && number <= recordCount)
         bytes.remove(qsizetype(number - 1) * kRecordSize, kRecordSize);
 

@@ -2,11 +2,14 @@
 
 #include "dialogs/MessageBox.h"
 #include "pool/PoolFile.h"
+#include "pool/PoolListing.h"
+#include "pool/PoolLock.h"
 #include "pool/PoolRewrite.h"
 #include "pool/ProfileRecord.h"
 #include "pool/TraitCatalogue.h"
 #include "pool/Windows1252.h"
 
+#include <QDir>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -239,6 +242,14 @@ void ProfilesWindow::showModal()
     exec();
 }
 
+void ProfilesWindow::showModalAt(int number)
+{
+    currentRecordNumber_ = std::max(1, number);
+    LoadProfile();
+    setCaption();
+    exec();
+}
+
 void ProfilesWindow::loadFirstRecord() { Form_Load(); }
 
 void ProfilesWindow::Form_Load()
@@ -272,16 +283,18 @@ void ProfilesWindow::keyPressEvent(QKeyEvent *event)
     QDialog::keyPressEvent(event);
 }
 
-bool ProfilesWindow::readRecord(int number, ProfileRecord *record)
+bool ProfilesWindow::readRecord(int number, ProfileRecord *record, QByteArray *stored)
 {
     PoolFile pool(poolPath_);
     QString error;
     if (!pool.openForReading(&error)) {
         MessageBox::error(messageParent(), error);
         *record = ProfileRecord();
+        stored->clear();
         return false;
     }
     *record = pool.read(number);
+    *stored = pool.storedBytes(number);
     pool.close();
     return true;
 }
@@ -300,7 +313,7 @@ void ProfilesWindow::showRecord(const ProfileRecord &record)
 void ProfilesWindow::LoadProfile()
 {
     ProfileRecord record;
-    readRecord(currentRecordNumber_, &record);  // a failure shows the blank record
+    readRecord(currentRecordNumber_, &record, &shownBytes_);  // a failure shows the blank record
     showRecord(record);
     // Filling the controls ran their change handlers; a load is no change.
     profileModified_ = false;
@@ -309,9 +322,11 @@ void ProfilesWindow::LoadProfile()
 void ProfilesWindow::moveTo(int number)
 {
     ProfileRecord record;
-    if (!readRecord(number, &record))
+    QByteArray stored;
+    if (!readRecord(number, &record, &stored))
         return;
     currentRecordNumber_ = number;
+    shownBytes_ = stored;
     showRecord(record);
     profileModified_ = false;
     setCaption();
@@ -403,20 +418,33 @@ bool ProfilesWindow::cmdSave_Click()
         return true;
 
     const ProfileRecord record = recordFromControls();
-    PoolFile pool(poolPath_);
     QString error;
-    const bool written = pool.openForWriting(&error) && pool.write(currentRecordNumber_, record, &error);
-    pool.close();
-    if (!written) {
+    if (readOnly_) {
+        error = readOnlyRefusal(poolPath_, QStringLiteral("The profile has not been saved."));
+    } else {
+        PoolFile pool(poolPath_);
+        // Another program may have changed the file since the record was shown
+        // (a deletion moves every later person up one number): then this
+        // number holds someone else, who must not be overwritten.
+        if (!pool.openForWriting(&error) || !pool.write(currentRecordNumber_, record, &error, shownBytes_)) {
+            error += QStringLiteral("\nThe profile has not been saved.");
+        } else {
+            shownBytes_ = QByteArray(kRecordSize, '\0');
+            record.toBytes(shownBytes_.data());
+        }
+        pool.close();
+    }
+    if (!error.isEmpty()) {
         // The profile stays shown and counts as unsaved, so no later step drops it silently.
         profileModified_ = true;
-        MessageBox::error(messageParent(), error + QStringLiteral("\nThe profile has not been saved."));
+        MessageBox::error(messageParent(), error);
         return false;
     }
 
     profileModified_ = false;
     setCaption();
     emit poolChanged();
+    emit statusMessage(QStringLiteral("Saved %1 (record %2).").arg(personName(record)).arg(currentRecordNumber_));
     return true;
 }
 
@@ -424,12 +452,17 @@ void ProfilesWindow::cmdDelete_Click()
 {
     if (PoolFile::fileSize(poolPath_) <= 0)
         return;
+    if (readOnly_) {
+        MessageBox::error(this, readOnlyRefusal(poolPath_, QStringLiteral("Nothing was deleted.")));
+        return;
+    }
     if (MessageBox::show(this, QStringLiteral("Are you sure you wish to delete the current profile?"),
                          MessageBox::Style::Question) != MessageBox::Yes)
         return;
 
     QString error;
-    if (!rewritePoolWithout(poolPath_, currentRecordNumber_, &error)) {
+    const QByteArray deleted = shownBytes_;
+    if (!rewritePoolWithout(poolPath_, currentRecordNumber_, deleted, &error)) {
         MessageBox::error(this, error);
         return;
     }
@@ -438,6 +471,13 @@ void ProfilesWindow::cmdDelete_Click()
     // The same number now holds the profile that followed, or the blank position.
     LoadProfile();
     setCaption();
+    QByteArray whole = deleted;
+    whole.resize(kRecordSize, '\0');
+    emit statusMessage(deleted.isEmpty()
+                           ? QStringLiteral("No profile at record %1 was deleted.").arg(currentRecordNumber_)
+                           : QStringLiteral("Deleted %1 (record %2).")
+                                 .arg(personName(ProfileRecord::fromBytes(whole.constData())))
+                                 .arg(currentRecordNumber_));
 }
 
 void ProfilesWindow::lstOwnAttributes_ItemCheck(int Item)

@@ -31,6 +31,13 @@ public:
     // Opens afresh at record 1 of the current pool (or its blank position)
     // and runs modally until closed.
     void showModal();
+    // The same, at record `number` (a person picked in the selection list).
+    void showModalAt(int number);
+
+    // Read-only: another window has the pool. Saving and deleting are then
+    // refused with a message; paging works as ever.
+    void setReadOnly(bool readOnly) { readOnly_ = readOnly; }
+    bool isReadOnly() const { return readOnly_; }
 
     // Loads record 1 of the current pool and sets the caption without
     // showing the window (another pool was opened).
@@ -63,6 +70,8 @@ public:
 signals:
     // The pool file was changed by a save or a deletion: the owner rebuilds its list.
     void poolChanged();
+    // What a save or a deletion did, for the status bar.
+    void statusMessage(const QString &text);
 
 protected:
     // Every way of closing (OK, Cancel, Esc, the title bar) ends here.
@@ -76,8 +85,9 @@ private:
     void setCaption();
     QWidget *messageParent();
 
-    // Reads one record; a pool that cannot be opened is reported and false returned.
-    bool readRecord(int number, ProfileRecord *record);
+    // Reads one record and its stored bytes; a pool that cannot be opened is
+    // reported and false returned.
+    bool readRecord(int number, ProfileRecord *record, QByteArray *stored);
     // Moves to another record position after a successful read.
     void moveTo(int number);
     // The three texts as stored, then the 66 ticks in stored order, each
@@ -96,6 +106,10 @@ private:
     QString poolPath_;
     int currentRecordNumber_ = 1;
     bool profileModified_ = false;
+    bool readOnly_ = false;
+    // The bytes of the shown record as they were read or last written: a save
+    // or a deletion first checks that the file still holds them.
+    QByteArray shownBytes_;
 
     QGroupBox *fraVitals = nullptr;
     QLabel *lblFirstName = nullptr;

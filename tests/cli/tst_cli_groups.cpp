@@ -12,11 +12,13 @@ class TestCliGroups : public QObject {
     QTemporaryDir dir;  // the working directory: pools and outputs by bare names
 
     // Exit status, stdout, stderr.
-    std::tuple<int, QByteArray, QString> cli(const QStringList &args)
+    std::tuple<int, QByteArray, QString> cli(const QStringList &args, const QString &output = {})
     {
         QProcess process;
         process.setWorkingDirectory(dir.path());
-        process.start(qEnvironmentVariable("QUORVIA_CLI"), QStringList{"groups"} + args);
+        if (!output.isEmpty())
+            process.setStandardOutputFile(output);
+        process.start(QStringLiteral(QUORVIA_CLI_PATH), QStringList{"groups"} + args);
         process.waitForFinished(60000);
         return {process.exitCode(), process.readAllStandardOutput(), QString::fromUtf8(process.readAllStandardError())};
     }
@@ -55,6 +57,9 @@ private slots:
         QTest::newRow("empty pool") << Args{"empty.Qvr", "--amount", "3"} << 1 << "No profile data has been entered.";
         QTest::newRow("missing pool") << Args{"missing.Qvr"} << 1 << "missing.Qvr";
         QTest::newRow("no such folder") << Args{"team.Qvr", "-o", "no/such/groups.txt"} << 1 << "no/such/groups.txt";
+        // Never onto the pool itself nor a device.
+        QTest::newRow("-o pool") << Args{"team.Qvr", "-o", "./team.Qvr"} << 1 << "is the pool file";
+        QTest::newRow("-o device") << Args{"team.Qvr", "-o", "/dev/null"} << 1 << "\"/dev/null\": it is a device";
         QTest::newRow("no pool") << Args{"--amount", "2"} << 2 << "pool";
         QTest::newRow("over 999") << Args{"team.Qvr", "--amount", "1000"} << 2 << "1000";
         QTest::newRow("letters") << Args{"team.Qvr", "--per-group", "4x"} << 2 << "4x";
@@ -76,6 +81,7 @@ private slots:
         else  // one line that names the problem, nothing else, nothing left behind
             QVERIFY2(out.isEmpty() && err.contains(expected) && err.count('\n') == 1, qPrintable(err));
         QVERIFY(!QFile::exists(dir.filePath("missing.Qvr")) && !QFile::exists(dir.filePath("no")));
+        QCOMPARE(QFileInfo(dir.filePath("team.Qvr")).size(), 4 * 174);
     }
 
     void exportFile()
@@ -86,6 +92,10 @@ private slots:
         QVERIFY(out.isEmpty() && err.isEmpty());
         QCOMPARE(readFile(dir.filePath("groups.txt")),
                  "Quorvia\r\n\r\n\r\nGroups\r\n\r\n\r\nGroup 1\r\n\r\nM\xFCller, Zo\xEB (Chef)\r\n");
+        // A listing that does not reach the disk is a failure.
+        const auto [fullStatus, fullOut, fullErr] = cli({"team.Qvr"}, "/dev/full");
+        QCOMPARE(fullStatus, 1);
+        QVERIFY2(fullErr.contains("No space left on device"), qPrintable(fullErr));
     }
 };
 

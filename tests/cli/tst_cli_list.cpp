@@ -12,10 +12,12 @@ class TestCliList : public QObject {
 
     QTemporaryDir dir;
 
-    static std::tuple<int, QByteArray, QString> cli(const QStringList &args)
+    static std::tuple<int, QByteArray, QString> cli(const QStringList &args, const QString &output = {})
     {
         QProcess process;
-        process.start(qEnvironmentVariable("QUORVIA_CLI"), args);
+        if (!output.isEmpty())
+            process.setStandardOutputFile(output);
+        process.start(QStringLiteral(QUORVIA_CLI_PATH), args);
         process.waitForFinished(60000);
         return {process.exitCode(), process.readAllStandardOutput(), QString::fromUtf8(process.readAllStandardError())};
     }
@@ -24,10 +26,13 @@ private slots:
     void listsInListOrderWithRecordNumbers()
     {
         const QString pool = dir.filePath(QStringLiteral("team.Qvr"));
-        QVERIFY(writePool(pool, {person("", "Zed"), person("Zoë", "Adams", "Clerk"), ProfileRecord()}));
+        // Control characters from the file are shown escaped: one line per record, no terminal escapes.
+        QVERIFY(writePool(pool, {person("", "Zed\x1b[2J"), person("Zoë", "Adams", "Clerk"), ProfileRecord(),
+                                 person("Al\\", "Bo\nCy")}));
         const auto [status, out, err] = cli({"list", pool});
         QCOMPARE(status, 0);
-        QCOMPARE(out, QByteArray("3\t\n2\tAdams, Zo\xC3\xAB (Clerk)\n1\tZed\n"));
+        QCOMPARE(out, QByteArray("3\t\n2\tAdams, Zo\xC3\xAB (Clerk)\n4\tBo\\x0aCy, Al\\\\\n1\tZed\\x1b[2J\n"));
+        QCOMPARE(std::get<0>(cli({"list", pool}, "/dev/full")), 1);
     }
 
     void failuresNameTheProblem()
@@ -38,11 +43,14 @@ private slots:
         QVERIFY2(err.contains(missing) && err.count('\n') == 1, qPrintable(err));
         QVERIFY(!QFile::exists(missing));  // a look must not create a pool
 
-        for (const QStringList &usage : {QStringList{}, {"list"}, {"list", missing, missing}, {"shuffle"}})
+        for (const QStringList &usage : {QStringList{}, {"list"}, {"list", missing, missing}, {"shuffle"}, {"list", ""}})
             QCOMPARE(std::get<0>(cli(usage)), 2);
+        QCOMPARE(std::get<2>(cli({"list", ""})).count('\n'), 1);  // the message alone, no warning from below
         QVERIFY(std::get<2>(cli({"shuffle"})).contains(QStringLiteral("shuffle")));
-        const auto help = cli({"--help"});
-        QVERIFY(std::get<0>(help) == 0 && std::get<1>(help).contains("quorvia-cli list POOL"));
+        for (const QStringList &args : {QStringList{"--help"}, {"list", "--help"}}) {
+            const auto help = cli(args);
+            QVERIFY(std::get<0>(help) == 0 && std::get<1>(help).contains("quorvia-cli list POOL"));
+        }
     }
 };
 

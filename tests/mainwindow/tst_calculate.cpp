@@ -96,7 +96,7 @@ private slots:
         c.click(c.find("cmdClearAll"));
         auto *list = c.find<QListView>("lstSelect");
         for (int row : {9, 2, 5}) {
-            list->setCurrentIndex(window.poolList()->index(row));
+            list->setCurrentIndex(list->model()->index(row, 0));
             QTest::keyClick(list, Qt::Key_Space);  // toggles the tick
         }
         c.click(c.amount);
@@ -113,13 +113,16 @@ private slots:
 
     void poolChangedBehindTheProgram_data()
     {
-        QTest::addColumn<int>("change");  // 0: the pool stays empty, 1: it is replaced by a folder, 2: it is filled
+        QTest::addColumn<int>("change");  // 0: the pool stays empty, 1: it is replaced by a folder, 2: it is filled,
+                                          // 3: it is deleted
         QTest::addColumn<QString>("message");
         QTest::addColumn<QString>("state");
         QTest::addColumn<QString>("groups");
         QTest::newRow("empty") << 0 << "No profile data has been entered."
                                << "Select (0 Selected) *on tab[0] off[] 0x0" << "earlier";
         QTest::newRow("folder") << 1 << "pool1.Qvr" << "Select (0 Selected) *on tab[0] off[] 0x0" << "earlier";
+        QTest::newRow("deleted") << 3 << "pool3.Qvr\" is missing" << "Select (0 Selected) *on tab[0] off[] 0x0"
+                                 << "earlier";
         QTest::newRow("filled") << 2 << "" << "Select (2 Selected) *on tab[1] off[] 1x2" << "Group 1\n\nAdams\nZed";
     }
     void poolChangedBehindTheProgram()
@@ -127,7 +130,7 @@ private slots:
         QFETCH(int, change);
         QFETCH(QString, message);
         const QString pool = dir.filePath(QStringLiteral("pool%1.Qvr").arg(change));
-        QVERIFY(writePool(pool, std::vector<ProfileRecord>(change == 1 ? 1 : 0, person({}, "Lee"))));
+        QVERIFY(writePool(pool, std::vector<ProfileRecord>(change % 2, person({}, "Lee"))));
         MainWindow window(pool);
         QVERIFY(window.LoadPoolList());
         Controls c{window};
@@ -135,6 +138,7 @@ private slots:
         c.groups->setPlainText("earlier");
         QVERIFY(change != 1 || (QFile::remove(pool) && QDir().mkdir(pool)));
         QVERIFY(change != 2 || writePool(pool, {person("", "Zed"), person("", "Adams")}));
+        QVERIFY(change != 3 || QFile::remove(pool));
         MessageBox::clearShownBoxes();
         if (!message.isEmpty())
             MessageBox::queueAnswer(MessageBox::Ok);

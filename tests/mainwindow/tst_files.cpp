@@ -187,10 +187,11 @@ private slots:
         MainWindow window(pool("export.Qvr", {person("Ann", "Lee")}));
         QVERIFY(window.startUp());
 
-        // Before any Calculate: the heading alone, under the default suffix.
+        // Before any Calculate: the heading alone, under the default suffix, in the pool's folder.
         FileDialog::queueChoice(path("none"));
         run(window, "cmdExport");
         QCOMPARE(FileDialog::shownDialogs().back().title, QString("Export Groups As"));
+        QCOMPARE(FileDialog::shownDialogs().back().folder, dir.path());
         QCOMPARE(readFile(path("none.txt")), kHeading);
 
         // Over an existing file: No goes back to the dialog with that name, Yes replaces it whole.
@@ -203,32 +204,34 @@ private slots:
         }
         run(window, "mnuExportGroups");
         QCOMPARE(readFile(groups), kExampleExport);
+        QCOMPARE(window.statusBar()->currentMessage(), QString("Exported 2 groups to groups.txt."));
         QCOMPARE(FileDialog::shownDialogs().at(1).initialName, path("none.txt"));  // the last choice
         QCOMPARE(FileDialog::shownDialogs().at(2).initialName, groups);            // the refused one
         QCOMPARE(MessageBox::shownBoxes().front().style, MessageBox::Style::QuestionDefaultNo);
         QVERIFY(MessageBox::shownBoxes().front().text.contains(groups));
         QCOMPARE(QDir(dir.path()).entryList({"groups*"}, QDir::Files | QDir::Hidden), QStringList{"groups.txt"});
 
-        // A failure is reported and spoils nothing: a folder in the file's place stays as it was.
-        QVERIFY(QDir().mkpath(path("folder.txt/inside")));
+        // A failure is reported and spoils nothing: a pipe in the file's place stays as it was.
+        QVERIFY(QProcess::execute("mkfifo", {path("pipe.txt")}) == 0);
         failsWith(window, "cmdExport", path("gone/groups.txt"), "No such file");
-        failsWith(window, "cmdExport", path("folder.txt"), "folder");
-        QVERIFY(QFileInfo(path("folder.txt/inside")).isDir());
+        failsWith(window, "cmdExport", path("pipe.txt"), "pipe");
+        QVERIFY(!QFileInfo(path("pipe.txt")).isFile());
 
-        // Nor is the open pool ever overwritten by an export.
+        // Nor is the open pool ever overwritten by an export, under any name.
         const QByteArray poolBytesBefore = readFile(window.poolPath());
-        FileDialog::queueChoice(window.poolPath());
+        QVERIFY(QFile::link(window.poolPath(), path("link.txt")));
+        FileDialog::queueChoice(path("link.txt"));
         MessageBox::queueAnswer(MessageBox::Yes);  // replace it?
         MessageBox::queueAnswer(MessageBox::Ok);
         run(window, "cmdExport");
-        QVERIFY(MessageBox::shownBoxes().back().text.contains(QStringLiteral("is the open pool file")));
+        QVERIFY(MessageBox::shownBoxes().back().text.contains(QStringLiteral("is the pool file")));
         QCOMPARE(readFile(window.poolPath()), poolBytesBefore);
     }
 
     void bothDocumentsPrintIntoPdf()
     {
-        if (QStandardPaths::findExecutable("pdftotext").isEmpty())
-            QSKIP("pdftotext is not installed (Debian package poppler-utils)");
+        QVERIFY2(!QStandardPaths::findExecutable("pdftotext").isEmpty(),
+                 "pdftotext is not installed (Debian package poppler-utils)");
         // The pool in record order, a blank record as an empty line; long enough to run over pages.
         std::vector<ProfileRecord> people{person("", "Zed"), person("Ann", "Adams", "Clerk"), ProfileRecord()};
         QStringList poolLines{"Quorvia", "", "", "Pool", "", "Zed", "Adams, Ann (Clerk)", ""};
@@ -251,6 +254,7 @@ private slots:
             sheets = pdfSheets(path(command + ".pdf"));
             QCOMPARE(std::accumulate(sheets.begin(), sheets.end(), QStringList()), nonBlank(lines));
             QVERIFY(command != "cmdPrint" || sheets.size() == 1);
+            QVERIFY(command != "cmdPrint" || window.statusBar()->currentMessage() == "Printed 1 page.");
         }
         // 408 lines at 10 points (about 6 to the inch) fill 6 to 11 pages of any paper, each but the last full.
         QVERIFY2(sheets.size() >= 6 && sheets.size() <= 11, qPrintable(QString::number(sheets.size())));

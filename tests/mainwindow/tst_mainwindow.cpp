@@ -3,6 +3,8 @@
 #include "dialogs/MessageBox.h"
 #include "mainwindow/PoolListModel.h"
 #include "profiles/ProfilesWindow.h"
+#include "help/HelpWindow.h"
+#include "pool/AtomicFile.h"
 #include "support/PoolFixtures.h"
 
 #include <QAction>
@@ -14,7 +16,9 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QMessageBox>
 #include <QRadioButton>
+#include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
@@ -71,7 +75,6 @@ private slots:
         for (QAction *item : window.menuBar()->actions())
             bar << item->text();
         QCOMPARE(bar, QStringList({"&File", "P&rofiles...", "&Help"}));
-        QCOMPARE(window.findChild<QAction *>("mnuProfiles")->text(), QStringLiteral("P&rofiles..."));
         QCOMPARE(describe(window.findChild<QMenu *>("mnuFile")->actions()),
                  QStringList({"mnuOpenNewPool Ope&n/New Pool... Ctrl+O", "-", "mnuExportGroups Exp&ort Groups... ",
                               "mnuPrintPool Print &Pool Ctrl+P", "mnuPrintGroups Print &Groups Ctrl+G", "-",
@@ -102,7 +105,7 @@ private slots:
         // Space on the current item toggles its box, as a click would.
         auto *view = window.findChild<QListView *>("lstSelect");
         view->setFocus();
-        view->setCurrentIndex(list->index(1));
+        view->setCurrentIndex(view->model()->index(1, 0));
         QTest::keyClick(view, Qt::Key_Space);
         QCOMPARE(caption->title(), QStringLiteral("Select (2 Selected)"));
         QVERIFY(!list->isTicked(1) && list->isTicked(0));
@@ -170,6 +173,105 @@ private slots:
         const StartupRequest two = parseCommandLine({"a.Qvr", "b.Qvr"}, QString());
         QCOMPARE(two.kind, StartupRequest::UsageError);
         QVERIFY(two.message.contains(QStringLiteral("Usage: quorvia [POOL]")));
+    }
+
+    void filterFindsPeopleAndKeepsHiddenTicks()
+    {
+        const QString pool = dir.filePath(QStringLiteral("find.Qvr"));
+        writePool(pool, {person("Émile", "Zola"), person("Ann", "Lee"), person("Anna", "Bell"), person("Bob", "Ray")});
+        MainWindow window(pool);
+        QVERIFY(window.startUp());
+        auto *filter = window.findChild<QLineEdit *>(QStringLiteral("txtFilter"));
+        auto *view = window.findChild<QListView *>(QStringLiteral("lstSelect"));
+        auto *caption = window.findChild<QGroupBox *>(QStringLiteral("fraSelect"));
+        auto shown = [&] {
+            QStringList texts;
+            for (int row = 0; row < view->model()->rowCount(); ++row)
+                texts << view->model()->index(row, 0).data().toString();
+            return texts;
+        };
+        QTest::keyClicks(filter, QStringLiteral("ANN "));
+        QCOMPARE(shown(), QStringList({"Bell, Anna", "Lee, Ann"}));
+        QTest::mouseClick(window.findChild<QPushButton *>("cmdSelectAll"), Qt::LeftButton);  // the two shown
+        filter->setText(QStringLiteral("emile zo"));
+        QCOMPARE(shown(), QStringList{"Zola, Émile"});
+        view->setCurrentIndex(view->model()->index(0, 0));
+        QTest::keyClick(view, Qt::Key_Space);
+        QCOMPARE(caption->title(), QStringLiteral("Select (3 Selected)"));  // hidden ticks count too
+        filter->setText(QStringLiteral("bell"));
+        QTest::mouseClick(window.findChild<QPushButton *>("cmdClearAll"), Qt::LeftButton);
+        filter->clear();
+        QCOMPARE(shown(), QStringList({"Bell, Anna", "Lee, Ann", "Ray, Bob", "Zola, Émile"}));
+        QCOMPARE(caption->title(), QStringLiteral("Select (2 Selected)"));
+        QVERIFY(window.poolList()->isTicked(1) && window.poolList()->isTicked(3));
+
+        // Double-click or Enter on a person opens the editor at that record.
+        QStringList captions;
+        for (bool enter : {false, true}) {
+            QTimer::singleShot(0, this, [&] {
+                captions << QApplication::activeModalWidget()->windowTitle();
+                QApplication::activeModalWidget()->close();
+            });
+            const QModelIndex ray = view->model()->index(2, 0);
+            view->setCurrentIndex(ray);
+            enter ? QTest::keyClick(view, Qt::Key_Return)
+                  : QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(ray).center());
+        }
+        QCOMPARE(captions, QStringList(2, "Profiles - 4 (4 Saved)"));
+
+        // The filter holds across a rebuild of the list (here: Bob Ray becomes Ann Cole).
+        writePool(pool, {person("Émile", "Zola"), person("Ann", "Lee"), person("Anna", "Bell"), person("Ann", "Cole")});
+        filter->setText(QStringLiteral("ann"));
+        QVERIFY(window.LoadPoolList());
+        QCOMPARE(shown(), QStringList({"Bell, Anna", "Cole, Ann", "Lee, Ann"}));
+
+        QTest::keyClick(view, Qt::Key_F1);
+        QVERIFY(window.findChild<HelpWindow *>() && window.findChild<HelpWindow *>()->isVisible());
+    }
+
+    void secondWindowOnAPoolIsReadOnlyOrNotOpened()
+    {
+        const QString pool = threePeoplePool();
+        QVERIFY(writeFile(temporaryNameFor(pool), "left by a killed deletion"));
+        MainWindow first(pool);
+        QVERIFY(first.startUp());
+        QVERIFY(!QFileInfo::exists(temporaryNameFor(pool)));
+        MainWindow second(pool);
+        MessageBox::queueAnswer(MessageBox::Yes);
+        QVERIFY(second.startUp());
+        QVERIFY(MessageBox::shownBoxes().at(0).text.contains(QString::number(QCoreApplication::applicationPid())));
+        QVERIFY(second.poolIsReadOnly() && !first.poolIsReadOnly());
+        // Saving and deleting are refused, and say why.
+        ProfilesWindow *editor = second.profilesWindow();
+        editor->loadFirstRecord();
+        editor->findChild<QLineEdit *>("txtPosition")->setText("Boss");
+        MessageBox::queueAnswer(MessageBox::Ok);
+        QVERIFY(!editor->cmdSave_Click());
+        MessageBox::queueAnswer(MessageBox::Ok);
+        editor->cmdDelete_Click();
+        QVERIFY(MessageBox::shownBoxes().at(1).text.contains("is open read-only")
+                && MessageBox::shownBoxes().at(2).text.contains("is open read-only"));
+        QCOMPARE(readFile(pool), poolBytes({person("", "Zed"), person("Ann", "Lee", "Clerk"), person("", "Adams")}));
+        MainWindow third(pool);
+        MessageBox::queueAnswer(MessageBox::No);
+        QVERIFY(!third.startUp());
+    }
+
+    void questionsIgnoreEscapeAndClose()
+    {
+        MessageBox::setTestMode(false);
+        QStringList seen;
+        QTimer::singleShot(0, this, [&] {
+            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+            QTest::keyClick(box, Qt::Key_Escape);
+            box->close();
+            seen << QString::number(box->isVisible());
+            box->button(QMessageBox::Yes)->click();
+        });
+        const auto answer = MessageBox::show(nullptr, QStringLiteral("Save?"), MessageBox::Style::QuestionDefaultNo);
+        MessageBox::setTestMode(true);
+        QCOMPARE(seen, QStringList{"1"});
+        QCOMPARE(answer, MessageBox::Yes);
     }
 };
 

@@ -1,5 +1,6 @@
 #include "pool/AtomicFile.h"
 #include "pool/PoolFile.h"
+#include "pool/SafeTarget.h"
 #include "pool/Windows1252.h"
 #include "support/FileSizeLimit.h"
 #include "support/PoolFixtures.h"
@@ -9,6 +10,9 @@
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace quorvia;
 using namespace quorvia::testing;
@@ -161,9 +165,53 @@ private slots:
         }
         QVERIFY2(error.contains(QStringLiteral("File too large")), qPrintable(error));
         QCOMPARE(readFile(target), QByteArray("former\r\n"));
-        QCOMPARE(QDir(dir.path()).entryList({QStringLiteral("groups.txt*")}, QDir::Files), QStringList{"groups.txt"});
+        QCOMPARE(QDir(dir.path()).entryList({QStringLiteral("*groups.txt*")}, QDir::Files | QDir::Hidden),
+                 QStringList{"groups.txt"});
         QVERIFY(replaceFileContents(target, large, &error));
         QCOMPARE(readFile(target), large);
+    }
+
+    void unsafeTargetsAreRefusedAndModesKept()
+    {
+        const QString pool = path(QStringLiteral("safe.Qvr"));
+        QVERIFY(writePool(pool, {person("Ann", "Lee")}));
+        QVERIFY(QFile::link(pool, path(QStringLiteral("link.Qvr"))));
+        QVERIFY(::link(qPrintable(pool), qPrintable(path(QStringLiteral("hard.Qvr")))) == 0);
+        QVERIFY(::mkfifo(qPrintable(path(QStringLiteral("fifo"))), 0600) == 0);
+        const std::pair<QString, QString> refused[] = {
+            {pool, "is the pool file"}, {path(QStringLiteral("link.Qvr")), "is the pool file"},
+            {path(QStringLiteral("hard.Qvr")), "is the pool file"}, {path(QStringLiteral("fifo")), "pipe"},
+            {QStringLiteral("/dev/null"), "device"}, {dir.path(), "folder"}};
+        for (const auto &[target, reason] : refused) {
+            const QString problem = exportTargetProblem(target, pool);
+            QVERIFY2(problem.contains(target) && problem.contains(reason), qPrintable(problem));
+        }
+        QString error;
+        QVERIFY(!replaceFileContents(path(QStringLiteral("fifo")), "x", &error));
+        QVERIFY(!QFileInfo(path(QStringLiteral("fifo"))).isFile());
+
+        // A read-only file keeps its mode; a leftover of a killed replace is
+        // overwritten, not joined by another.
+        const QString target = path(QStringLiteral("kept.txt"));
+        QVERIFY(writeFile(target, "old") && writeFile(temporaryNameFor(target), "leftover"));
+        QVERIFY(::chmod(qPrintable(target), 0440) == 0);
+        QVERIFY2(replaceFileContents(target, "new", &error), qPrintable(error));
+        QCOMPARE(readFile(target), QByteArray("new"));
+        struct stat mode {};
+        QVERIFY(::stat(qPrintable(target), &mode) == 0 && (mode.st_mode & 07777) == 0440);
+        QVERIFY(!QFileInfo::exists(temporaryNameFor(target)));
+    }
+
+    void oversizedFileIsRefusedBeforeReading()
+    {
+        const QString huge = path(QStringLiteral("huge.Qvr"));
+        QFile sparse(huge);
+        QVERIFY(sparse.open(QIODevice::WriteOnly) && sparse.resize(qint64(400) << 30));  // 400 GB, no blocks
+        sparse.close();
+        std::vector<ProfileRecord> records;
+        QString error;
+        QVERIFY(!PoolFile::readAll(huge, &records, &error));
+        QVERIFY2(error.contains(huge) && error.contains(QStringLiteral("too large")), qPrintable(error));
     }
 };
 

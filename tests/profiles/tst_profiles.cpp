@@ -5,6 +5,7 @@
 #include "dialogs/MessageBox.h"
 #include "mainwindow/PoolListModel.h"
 #include "profiles/ProfilesWindow.h"
+#include "pool/AtomicFile.h"
 #include "support/FileSizeLimit.h"
 #include "support/PoolFixtures.h"
 
@@ -14,11 +15,11 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <memory>
-#include <unistd.h>
 
 using namespace quorvia;
 using namespace quorvia::testing;
@@ -225,15 +226,15 @@ private slots:
             answer(MessageBox::Ok, "cmdOK");
             reported("File too large");
         }
-        for (bool lockFolder : {false, true}) {  // the deletion's copy: a full disk, a folder locked
-            if (lockFolder && geteuid() == 0) break;  // permission bits stop only other users
-            const FileSizeLimit limit(lockFolder ? 1 << 30 : 200);
-            if (lockFolder) QFile::setPermissions(dir->path(), QFile::ReadOwner | QFile::ExeOwner);
+        const QString blocker = temporaryNameFor(pool) + "/inside";
+        for (bool blocked : {false, true}) {  // the deletion's copy: a full disk, its name taken by a folder
+            const FileSizeLimit limit(blocked ? 1 << 30 : 200);
+            QVERIFY(!blocked || QDir().mkpath(blocker));
             MessageBox::queueAnswer(MessageBox::Yes);
             answer(MessageBox::Ok, "cmdDelete");
-            QFile::setPermissions(dir->path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-            reported(lockFolder ? "Permission denied" : "File too large");
+            reported(blocked ? "could not create the temporary file" : "File too large");
         }
+        QVERIFY(QDir(blocker + "/..").removeRecursively());
         QCOMPARE(readFile(pool), poolBytes({A, B, C}) + QByteArray(50, 'z'));
         QCOMPARE(QDir(dir->path()).entryList(QDir::Files), QStringList{"Team.Qvr"});
         QVERIFY(dir->remove());  // closing, whose prompt asks for a save that fails, keeps the editor open
@@ -243,6 +244,31 @@ private slots:
         reported("No such file or directory");
         QVERIFY(editor->isVisible() && editor->ProfileModified());
         QCOMPARE(state(), QStringLiteral("Profiles - 4 (3.28735632183908 Saved) Dee|zzzzzzzzzzzz|zzzzzzzzzzzz|"));
+    }
+
+    void changesBehindTheEditorAreNotOverwritten()
+    {
+        // A partial last record is a person too, and a deletion keeps it.
+        open({A, B}, "Cy");
+        QCOMPARE(main->poolList()->itemCount(), 3);
+        answer(MessageBox::Yes, "cmdDelete");
+        QCOMPARE(readFile(pool), poolBytes({B}) + "Cy" + QByteArray(172, '\0'));
+        QCOMPARE(main->poolList()->itemCount(), 2);
+        QCOMPARE(main->statusBar()->currentMessage(), QStringLiteral("Deleted Ann Adams (record 1)."));
+        type("txtPosition", "Boss");
+        click("cmdSave");
+        QCOMPARE(main->statusBar()->currentMessage(), QStringLiteral("Saved Bob Brown (record 1)."));
+
+        // Another program deletes record 1: record 1 is now someone else, who stays as he is.
+        const QByteArray changed = poolBytes({C});
+        QVERIFY(writeFile(pool, changed));
+        type("txtPosition", "Chief");
+        answer(MessageBox::Ok, "cmdSave");
+        MessageBox::queueAnswer(MessageBox::Yes);
+        answer(MessageBox::Ok, "cmdDelete");
+        QCOMPARE(readFile(pool), changed);
+        QCOMPARE(shown().filter("Record 1 of the pool file \"" + pool + "\" was changed by another program").size(), 2);
+        QVERIFY(editor->ProfileModified());
     }
 };
 

@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QString>
+
+#include <memory>
+
+class QLockFile;
+
+namespace quorvia {
+
+// The lock file beside a pool ("Team.Qvr.lock"), held by the one window that
+// may change the pool. A lock left by a program that no longer runs on this
+// computer is stale and taken over; a held lock never goes stale by age.
+class PoolLock {
+public:
+    enum class Outcome {
+        Taken,        // this window may change the pool
+        HeldByOther,  // another window has it: holder() says who
+        Unavailable,  // no lock file can be made here (a read-only folder)
+    };
+
+    PoolLock();
+    ~PoolLock();
+    PoolLock(const PoolLock &) = delete;
+    PoolLock &operator=(const PoolLock &) = delete;
+
+    // Releases any lock held so far, then tries to lock `poolPath`. Once
+    // locked, a temporary copy of the pool left by an interrupted rewrite is
+    // removed.
+    Outcome take(const QString &poolPath);
+    void release();
+    bool isHeld() const;
+
+    // After HeldByOther: "user ann on host desk7, process 4312 (quorvia)".
+    const QString &holder() const { return holder_; }
+
+    static QString lockPathFor(const QString &poolPath);
+
+private:
+    std::unique_ptr<QLockFile> lock_;
+    QString holder_;
+};
+
+// The message for a change refused in read-only mode; `notDone` says what did
+// not happen ("The profile has not been saved.").
+QString readOnlyRefusal(const QString &poolPath, const QString &notDone);
+
+} // namespace quorvia
