@@ -7,6 +7,7 @@ packages=(
     cmake g++ make pkg-config
     qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libgl-dev
     desktop-file-utils shared-mime-info poppler-utils
+    libcsv-dev
 )
 
 missing=()
