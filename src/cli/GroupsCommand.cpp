@@ -1,5 +1,7 @@
 #include "cli/CliSupport.h"
 #include "cli/Commands.h"
+#include "cli/CsvOutput.h"
+#include "csv/GroupsCsv.h"
 #include "grouping/GroupBuilder.h"
 #include "grouping/GroupListing.h"
 #include "pool/AtomicFile.h"
@@ -20,6 +22,7 @@ struct GroupsRequest {
     bool sizeGiven = false;
     std::optional<std::set<int>> selection;  // record numbers; none given: everybody
     QString outputPath;
+    bool csv = false;
 };
 
 bool isDigits(const QString &text)
@@ -67,6 +70,10 @@ QString parse(const QStringList &args, GroupsRequest *request)
         const QString &arg = args.at(i);
         const bool isSize = arg == QLatin1String("--amount") || arg == QLatin1String("--per-group");
         const bool takesValue = isSize || arg == QLatin1String("--select") || arg == QLatin1String("-o");
+        if (arg == QLatin1String("--csv")) {
+            request->csv = true;
+            continue;
+        }
         if (!takesValue) {
             if (arg.startsWith(QLatin1Char('-')) && arg.size() > 1)
                 return QStringLiteral("unknown option \"%1\"").arg(arg);
@@ -156,10 +163,12 @@ int runGroupsCommand(const QStringList &args)
     const GroupTable groups = buildGroups(selected, request.option, value);
 
     if (!request.outputPath.isEmpty()) {
-        if (!writeExport(request.outputPath, groupsDocumentBytes(groups), &error))
+        if (!writeExport(request.outputPath, request.csv ? groupsCsvBytes(groups) : groupsDocumentBytes(groups), &error))
             return fail(FileFailure, error);
         return Success;
     }
+    if (request.csv)
+        return writeOut(groupsCsvBytes(groups)) ? Success : fail(FileFailure, QStringLiteral("Could not write to the standard output."));
     QString text;
     for (const QString &line : groupsDocument(groups))
         text += line + QLatin1Char('\n');

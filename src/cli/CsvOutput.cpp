@@ -1,0 +1,13 @@
+#include "cli/CsvOutput.h"
+
+#include <cstdio>
+
+namespace quorvia::cli {
+
+bool writeOut(const QByteArray &bytes)
+{
+    return std::fwrite(bytes.constData(), 1, std::size_t(bytes.size()), stdout) == std::size_t(bytes.size())
+        && std::fflush(stdout) == 0;
+}
+
+} // namespace quorvia::cli
