@@ -1,5 +1,6 @@
 #include "mainwindow/MainWindow.h"
 
+#include "csv/GroupsCsv.h"
 #include "grouping/GroupListing.h"
 #include "help/AboutDialog.h"
 #include "help/HelpWindow.h"
@@ -14,6 +15,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QPlainTextEdit>
+#include <QStatusBar>
 
 // Opening and creating pools, printing, export, help and about.
 namespace quorvia {
@@ -81,7 +83,9 @@ void MainWindow::ExportGroups()
                                    "choose another name.").arg(native(path)));
         return;
     }
-    const QByteArray bytes = groupsDocumentBytes(Groups);
+    // The file type picked in the dialog decides, or a name typed as .csv.
+    const bool csv = dlgExport->selectedFilter() == 1 || path.endsWith(QLatin1String(".csv"), Qt::CaseInsensitive);
+    const QByteArray bytes = csv ? groupsCsvBytes(Groups) : groupsDocumentBytes(Groups);
 
     // Written beside the target and renamed into place: a failure never
     // leaves a half-written file nor spoils the one that was there.
@@ -92,7 +96,10 @@ void MainWindow::ExportGroups()
         MessageBox::error(this, tr("The groups could not be exported to \"%1\": %2.\n"
                                    "Nothing was written; a file of that name keeps its former content.")
                                     .arg(native(path), reason));
+        return;
     }
+    statusBar()->showMessage(csv ? tr("Groups exported as CSV to %1.").arg(native(path))
+                                 : tr("Groups exported to %1.").arg(native(path)));
 }
 
 void MainWindow::mnuPrintPool_Click()
