@@ -331,6 +331,8 @@ PeopleImport parsePeopleCsv(const QByteArray &fileBytes, CsvProgress *progress)
         else
             result.failure = QStringLiteral("The file has a header row but no people below it.");
         result.rows.clear();
+        result.problems.clear();
+        result.ignoredColumns.clear();
     }
     return result;
 }
