@@ -42,7 +42,8 @@ QByteArray makeCsv()
     QByteArray csv = "First name;Last name;Position;Traits;Works well with;Does not work well with\r\n";
     for (int i = 0; i < kRows; ++i) {
         const QString first = QStringLiteral("Zoë%1").arg(i);
-        const QString last = i % 50 == 7 ? QStringLiteral("Averyverylongsurname%1").arg(i) : QStringLiteral("Müller%1").arg(i % 977);
+        const QString last = i % 50 == 7 ? QStringLiteral("Averyverylongsurname%1").arg(i)
+                                         : QStringLiteral("Müller%1").arg(i % 977);
         const QString own = traits.at(i % 22) + "; " + traits.at((i * 7) % 22) + " | " + traits.at((i * 13) % 22);
         const QString liked = traits.at((i * 3) % 22) + ";" + traits.at((i * 5 + 1) % 22);
         const QString disliked = i % 50 == 3 ? QStringLiteral("Nonsense") : traits.at((i * 11 + 2) % 22);

@@ -10,4 +10,6 @@ bool writeOut(const QByteArray &bytes)
         && std::fflush(stdout) == 0;
 }
 
+QString standardOutputFailure() { return QStringLiteral("Could not write to the standard output."); }
+
 } // namespace quorvia::cli

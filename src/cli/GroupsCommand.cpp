@@ -163,12 +163,13 @@ int runGroupsCommand(const QStringList &args)
     const GroupTable groups = buildGroups(selected, request.option, value);
 
     if (!request.outputPath.isEmpty()) {
-        if (!writeExport(request.outputPath, request.csv ? groupsCsvBytes(groups) : groupsDocumentBytes(groups), &error))
+        const QByteArray bytes = request.csv ? groupsCsvBytes(groups) : groupsDocumentBytes(groups);
+        if (!writeExport(request.outputPath, bytes, &error))
             return fail(FileFailure, error);
         return Success;
     }
     if (request.csv)
-        return writeOut(groupsCsvBytes(groups)) ? Success : fail(FileFailure, QStringLiteral("Could not write to the standard output."));
+        return writeOut(groupsCsvBytes(groups)) ? Success : fail(FileFailure, standardOutputFailure());
     QString text;
     for (const QString &line : groupsDocument(groups))
         text += line + QLatin1Char('\n');

@@ -46,7 +46,7 @@ int runImportCommand(const QStringList &args)
     for (const ImportProblem &problem : import.problems)
         problems += QString::number(problem.line) + QLatin1Char('\t') + problem.message + QLatin1Char('\n');
     if (!writeOut(problems.toUtf8()))
-        return fail(FileFailure, QStringLiteral("Could not write to the standard output."));
+        return fail(FileFailure, standardOutputFailure());
 
     const int status = import.rowsLeftOut > 0 ? FileFailure : Success;
     const QString pool = QDir::toNativeSeparators(poolPath);
@@ -74,14 +74,15 @@ int runImportCommand(const QStringList &args)
 int runExportCommand(const QStringList &args)
 {
     if (args.size() != 1)
-        return usageError(args.isEmpty() ? QStringLiteral("export needs the pool file")
-                                         : QStringLiteral("export takes one pool file, not %1 arguments").arg(args.size()));
+        return usageError(args.isEmpty()
+                              ? QStringLiteral("export needs the pool file")
+                              : QStringLiteral("export takes one pool file, not %1 arguments").arg(args.size()));
     std::vector<ProfileRecord> records;
     QString error;
     if (!readPool(args.first(), &records, &error))
         return fail(FileFailure, error);
     if (!writeOut(poolCsvBytes(records)))
-        return fail(FileFailure, QStringLiteral("Could not write to the standard output."));
+        return fail(FileFailure, standardOutputFailure());
     return Success;
 }
 

@@ -133,11 +133,12 @@ public:
             if (name.isEmpty())
                 continue;  // spreadsheets add empty columns at the end
             result.ignoredColumns << name;
-            result.problems.push_back({row.line, ImportProblem::Kind::Note,
-                                       column >= 0 ? QStringLiteral("Column %1 appears twice; the second one "
-                                                                    "(field %2) is ignored.").arg(quoted(name)).arg(f + 1)
-                                                   : QStringLiteral("Column %1 is not one Quorvia knows; it is "
-                                                                    "ignored.").arg(quoted(name))});
+            const QString message = column >= 0
+                                        ? QStringLiteral("Column %1 appears twice; the second one (field %2) is "
+                                                         "ignored.").arg(quoted(name)).arg(f + 1)
+                                        : QStringLiteral("Column %1 is not one Quorvia knows; it is ignored.")
+                                              .arg(quoted(name));
+            result.problems.push_back({row.line, ImportProblem::Kind::Note, message});
         }
         knownColumns_ = std::any_of(header_.index.cbegin(), header_.index.cend(), [](int i) { return i >= 0; });
     }

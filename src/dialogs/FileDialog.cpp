@@ -81,8 +81,8 @@ std::optional<FileDialog::Choice> FileDialog::ask(const QString &initialName, in
         if (!choice)
             return std::nullopt;
         const int filter = std::clamp(choice->second, 0, int(filters_.size()) - 1);
-        return Choice{QDir::cleanPath(QFileInfo(withDefaultSuffix(choice->first, suffixes_.at(filter))).absoluteFilePath()),
-                      filter};
+        const QString typed = withDefaultSuffix(choice->first, suffixes_.at(filter));
+        return Choice{QDir::cleanPath(QFileInfo(typed).absoluteFilePath()), filter};
     }
 
     QFileDialog dialog(owner_, title_);

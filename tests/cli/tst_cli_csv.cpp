@@ -34,8 +34,8 @@ private slots:
         // A refused row: listed, exit 1; nothing written with --dry-run, the good rows without it.
         std::tie(status, out, err) = cli({"import", "new.Qvr", "team.csv", "--dry-run"});
         QCOMPARE(status, 1);
-        QCOMPARE(out, QByteArray("4\tUnknown trait \"Diligant\" in Traits: did you mean \"Diligent\"? Correct it in the "
-                                 "file. The row is left out.\n"));
+        QCOMPARE(out, QByteArray("4\tUnknown trait \"Diligant\" in Traits: did you mean \"Diligent\"? Correct it in "
+                                 "the file. The row is left out.\n"));
         QCOMPARE(readFile(dir.filePath("new.Qvr")), QByteArray());
         std::tie(status, out, err) = cli({"import", "new.Qvr", "team.csv"});
         QCOMPARE(status, 1);

@@ -26,7 +26,8 @@ ProfileRecord withTraits(ProfileRecord r, std::initializer_list<int> own, std::i
 
 const char *kindName(ImportProblem::Kind kind)
 {
-    return kind == ImportProblem::Kind::LeftOut ? "left out" : kind == ImportProblem::Kind::Changed ? "changed" : "note";
+    using Kind = ImportProblem::Kind;
+    return kind == Kind::LeftOut ? "left out" : kind == Kind::Changed ? "changed" : "note";
 }
 
 } // namespace
@@ -115,9 +116,15 @@ private slots:
             const QString head = QStringLiteral("%1 %2").arg(p.line).arg(kindName(p.kind));
             QVERIFY2(expected.startsWith(head + ':') && p.message.contains(expected.section(':', 1)),
                      qPrintable(head + ": " + p.message));
-            leftOutLines += p.kind == ImportProblem::Kind::LeftOut && (i == 0 || import.problems[std::size_t(i - 1)].line != p.line);
+            const bool newLine = i == 0 || import.problems[std::size_t(i - 1)].line != p.line;
+            leftOutLines += p.kind == ImportProblem::Kind::LeftOut && newLine;
         }
         QCOMPARE(import.rowsLeftOut, leftOutLines);
+        // Cancelled from the progress dialog: nothing to add.
+        CsvProgress stop;
+        stop.cancelled = true;
+        const PeopleImport cancelled = parsePeopleCsv(csv, &stop);
+        QVERIFY(cancelled.rows.empty() && (cancelled.cancelled || !failure.isEmpty()));
         // Whatever the problems, every stored row is one the editor could have saved.
         for (const ImportedRow &row : import.rows) {
             ProfileRecord repaired = row.record;
@@ -156,8 +163,8 @@ private slots:
         // The scores agree with memberScore on a group with everything at once.
         GroupTable mixed{1, 5, {}};
         for (int i = 0; i < 5; ++i)
-            mixed.slotRecords.push_back(withTraits(person("P", QString::number(i)), {i, 2 * i + 1, 20 - i}, {i + 3, 2 * i},
-                                                   {i + 5, 21 - 2 * i}));
+            mixed.slotRecords.push_back(withTraits(person("P", QString::number(i)), {i, 2 * i + 1, 20 - i},
+                                                   {i + 3, 2 * i}, {i + 5, 21 - 2 * i}));
         const QList<QByteArray> lines = groupsCsvBytes(mixed).split('\n');
         for (int s = 0; s < 5; ++s)
             QCOMPARE(lines.at(s + 1).trimmed().split(',').last().toInt(), memberScore(mixed, 0, s));

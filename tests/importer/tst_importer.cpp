@@ -66,13 +66,15 @@ private slots:
             QCOMPARE(problems.size(), 2);
             QVERIFY(problems[0].startsWith("Line 3 (left out): Unknown trait \"Diligant\"")
                     && problems[0].contains("did you mean \"Diligent\"?"));
-            QVERIFY(problems[1].startsWith("Line 4 (changed): First name") && problems[1].contains("\"Maximilianus|-Jo\""));
+            QVERIFY(problems[1].startsWith("Line 4 (changed): First name")
+                    && problems[1].contains("\"Maximilianus|-Jo\""));
             auto *import = preview->findChild<QPushButton *>("cmdImport");
             QCOMPARE(import->text(), QString("Import 2 People"));
             QTest::mouseClick(import, Qt::LeftButton);
         });
         QCOMPARE(readFile(path("pool.Qvr")),
-                 poolBytes({person("Zed", "Old"), withTrait(person("Ann", "Lee", "Clerk")), person("Maximilianus", "Kay")}));
+                 poolBytes({person("Zed", "Old"), withTrait(person("Ann", "Lee", "Clerk")),
+                            person("Maximilianus", "Kay")}));
         QCOMPARE(window.poolList()->itemCount(), 3);
         QCOMPARE(status(window), QString("Imported 2 people from people.csv; 1 row left out."));
     }
@@ -135,7 +137,8 @@ private slots:
         QCOMPARE(dialog->filters(), QStringList({"Text (*.txt)", "CSV (*.csv)"}));
         FileDialog::queueChoice(path("groups"), 1);
         window.ExportGroups();
-        QCOMPARE(readFile(path("groups.csv")), QByteArray("\xEF\xBB\xBFGroup,Slot,First name,Last name,Position,Score\r\n"));
+        QCOMPARE(readFile(path("groups.csv")),
+                 QByteArray("\xEF\xBB\xBFGroup,Slot,First name,Last name,Position,Score\r\n"));
         FileDialog::queueChoice(path("groups"));
         window.ExportGroups();
         QCOMPARE(readFile(path("groups.txt")), QByteArray("Quorvia\r\n\r\n\r\nGroups\r\n"));
