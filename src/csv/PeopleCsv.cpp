@@ -147,7 +147,8 @@ public:
 
     void readPerson(const CsvRow &row, PeopleImport &result)
     {
-        const auto isBlank = [this](const QByteArray &f) { return decodeField(f, utf8_).trimmed().isEmpty(); };
+        // Blanks as a save sees them: a text of other white space is a text.
+        const auto isBlank = [this](const QByteArray &f) { return trimBlanks(decodeField(f, utf8_)).isEmpty(); };
         if (std::all_of(row.fields.cbegin(), row.fields.cend(), isBlank))
             return;  // an empty row of the sheet
 

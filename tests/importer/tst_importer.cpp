@@ -113,16 +113,6 @@ private slots:
         }
     }
 
-    void unreadableFile()
-    {
-        QVERIFY(writeFile(path("empty.csv"), ""));
-        MainWindow window(path("pool.Qvr"));
-        QVERIFY(window.startUp());
-        MessageBox::queueAnswer(MessageBox::Ok);
-        importThrough(window, path("empty.csv"), [](QDialog *) { QFAIL("no preview for a file without people"); });
-        QVERIFY(MessageBox::shownBoxes().at(0).text.contains("The file is empty"));
-    }
-
     void exports()
     {
         MainWindow window(path("pool.Qvr"));
@@ -139,9 +129,6 @@ private slots:
         window.ExportGroups();
         QCOMPARE(readFile(path("groups.csv")),
                  QByteArray("\xEF\xBB\xBFGroup,Slot,First name,Last name,Position,Score\r\n"));
-        FileDialog::queueChoice(path("groups"));
-        window.ExportGroups();
-        QCOMPARE(readFile(path("groups.txt")), QByteArray("Quorvia\r\n\r\n\r\nGroups\r\n"));
     }
 
 private:
