@@ -64,6 +64,8 @@ ImportPreviewDialog::ImportPreviewDialog(const PeopleImport &import, const QStri
     tblPeople->verticalHeader()->hide();
     // Fixed row heights and no fitting to contents keep a large file quick to show.
     tblPeople->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    tblPeople->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
+    tblPeople->setColumnWidth(0, fontMetrics().horizontalAdvance(QStringLiteral("000000")) + 12);
     tblPeople->horizontalHeader()->setStretchLastSection(true);
 
     lblProblems = new QLabel(tr("Problems (%1):").arg(import.problems.size()), this);
@@ -79,6 +81,9 @@ ImportPreviewDialog::ImportPreviewDialog(const PeopleImport &import, const QStri
     if (problems.isEmpty())
         problems << tr("None: every row can be imported as it is.");
     lstProblems->addItems(problems);
+    // A long message runs past the edge; its item shows it whole on hovering.
+    for (int i = 0; i < lstProblems->count(); ++i)
+        lstProblems->item(i)->setToolTip(lstProblems->item(i)->text());
     lblProblems->setBuddy(lstProblems);
 
     cmdImport = new QPushButton(adding > 0 ? tr("Import %1").arg(countText(adding, tr("Person"), tr("People")))
