@@ -74,10 +74,17 @@ bool needsQuotes(const QString &field)
 CsvText detectEncoding(const QByteArray &fileBytes)
 {
     CsvText text;
+    if (fileBytes.startsWith("\xFF\xFE") || fileBytes.startsWith("\xFE\xFF")) {
+        QStringDecoder utf16(QStringDecoder::Utf16);  // the mark gives the byte order and is dropped
+        text.bytes = QString(utf16.decode(fileBytes)).toUtf8();
+        text.encodingName = QStringLiteral("UTF-16");
+        return text;
+    }
     text.bytes = fileBytes.startsWith(utf8ByteOrderMark()) ? fileBytes.mid(3) : fileBytes;
     QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
     const QString decoded = decoder.decode(text.bytes);  // converts only when taken as a string
     text.utf8 = !decoder.hasError();
+    text.encodingName = text.utf8 ? QStringLiteral("UTF-8") : QStringLiteral("Windows-1252");
     return text;
 }
 

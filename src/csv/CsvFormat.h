@@ -28,11 +28,13 @@ struct CsvRow {
     std::vector<QByteArray> fields;
 };
 
-// The text of a file: its bytes without a UTF-8 byte-order mark, and whether
-// they are UTF-8 (otherwise Windows-1252, what older spreadsheets write).
+// The text of a file: its bytes without a byte-order mark, and whether they
+// are UTF-8 (otherwise Windows-1252, what older spreadsheets write). UTF-16
+// with a byte-order mark (a spreadsheet's "Unicode text") is turned into UTF-8.
 struct CsvText {
     QByteArray bytes;
     bool utf8 = true;
+    QString encodingName;  // as the file was read: "UTF-8", "UTF-16", "Windows-1252"
 };
 CsvText detectEncoding(const QByteArray &fileBytes);
 QString decodeField(const QByteArray &field, bool utf8);

@@ -300,7 +300,7 @@ PeopleImport parsePeopleCsv(const QByteArray &fileBytes, CsvProgress *progress)
 {
     PeopleImport result;
     const CsvText text = detectEncoding(fileBytes);
-    result.utf8 = text.utf8;
+    result.encodingName = text.encodingName;
     result.separator = detectSeparator(text.bytes);
     if (text.bytes.trimmed().isEmpty()) {
         result.failure = QStringLiteral("The file is empty: it has no header row and no people.");

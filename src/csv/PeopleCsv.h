@@ -36,7 +36,7 @@ struct ImportedRow {
 struct PeopleImport {
     QString failure;  // the file as a whole cannot be imported (then no rows)
     bool cancelled = false;
-    bool utf8 = true;  // otherwise read as Windows-1252
+    QString encodingName;  // how the file was read: "UTF-8", "UTF-16" or "Windows-1252"
     char separator = ',';
     QStringList ignoredColumns;
     std::vector<ImportedRow> rows;        // to be appended, in file order

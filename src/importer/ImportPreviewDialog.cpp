@@ -53,7 +53,7 @@ ImportPreviewDialog::ImportPreviewDialog(const PeopleImport &import, const QStri
                             .arg(countText(adding, tr("person"), tr("people")),
                                  QDir::toNativeSeparators(fileName),
                                  countText(import.rowsLeftOut, tr("row is"), tr("rows are")),
-                                 import.utf8 ? QStringLiteral("UTF-8") : QStringLiteral("Windows-1252"),
+                                 import.encodingName,
                                  separatorName(import.separator)));
 
     tblPeople = new QTableView(this);
