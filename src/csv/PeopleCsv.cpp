@@ -132,7 +132,6 @@ public:
             }
             if (name.isEmpty())
                 continue;  // spreadsheets add empty columns at the end
-            result.ignoredColumns << name;
             const QString message = column >= 0
                                         ? QStringLiteral("Column %1 appears twice; the second one (field %2) is "
                                                          "ignored.").arg(quoted(name)).arg(f + 1)
@@ -334,7 +333,6 @@ PeopleImport parsePeopleCsv(const QByteArray &fileBytes, CsvProgress *progress)
             result.failure = QStringLiteral("The file has a header row but no people below it.");
         result.rows.clear();
         result.problems.clear();
-        result.ignoredColumns.clear();
     }
     return result;
 }

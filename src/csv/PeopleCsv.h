@@ -38,7 +38,6 @@ struct PeopleImport {
     bool cancelled = false;
     QString encodingName;  // how the file was read: "UTF-8", "UTF-16" or "Windows-1252"
     char separator = ',';
-    QStringList ignoredColumns;
     std::vector<ImportedRow> rows;        // to be appended, in file order
     std::vector<ImportProblem> problems;  // in line order
     int rowsLeftOut = 0;
