@@ -37,9 +37,12 @@ PeopleImport readPeopleCsvWithProgress(QWidget *owner, const QString &path)
         QObject::connect(&dialog, &QProgressDialog::canceled, &dialog, [&] { progress.cancelled.store(true); });
         QTimer tick;
         QObject::connect(&tick, &QTimer::timeout, &dialog, [&] {
+            // However the dialog was cancelled (its button, Esc, closing it).
+            if (dialog.wasCanceled())
+                progress.cancelled.store(true);
             if (worker->isFinished())
                 loop.quit();
-            else
+            else if (!dialog.wasCanceled())
                 dialog.setValue(int(std::min<qint64>(999, progress.bytesDone.load() * 1000 / total)));
         });
         tick.start(50);
