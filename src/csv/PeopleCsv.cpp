@@ -8,7 +8,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
-#include <QRegularExpression>
 
 #include <algorithm>
 #include <array>
@@ -86,7 +85,13 @@ std::optional<QString> unstorable(const QString &text)
         if (c == QLatin1Char('\t'))
             return QStringLiteral("a TAB");
         if (c.category() == QChar::Other_Control)
-            return QStringLiteral("the control character U+%1").arg(c.unicode(), 4, 16, QLatin1Char('0')).toUpper();
+            return QStringLiteral("the control character U+%1")
+                .arg(QString::number(c.unicode(), 16).toUpper().rightJustified(4, QLatin1Char('0')));
+    }
+    if (decodeWindows1252(encodeWindows1252(text)) == text)
+        return std::nullopt;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i);
         const qsizetype width = c.isHighSurrogate() && i + 1 < text.size() ? 2 : 1;
         const QString character = text.mid(i, width);
         if (decodeWindows1252(encodeWindows1252(character)) != character)
@@ -94,6 +99,12 @@ std::optional<QString> unstorable(const QString &text)
         i += width - 1;
     }
     return std::nullopt;
+}
+
+// Names in a trait list end at ';' or '|', and at a line break within the cell.
+bool endsTraitName(QChar c)
+{
+    return c == QLatin1Char(';') || c == QLatin1Char('|') || c == QLatin1Char('\r') || c == QLatin1Char('\n');
 }
 
 int columnNamed(const QString &name)
@@ -146,8 +157,11 @@ public:
 
     void readPerson(const CsvRow &row, PeopleImport &result)
     {
-        // Blanks as a save sees them: a text of other white space is a text.
-        const auto isBlank = [this](const QByteArray &f) { return trimBlanks(decodeField(f, utf8_)).isEmpty(); };
+        // Blanks as a save sees them (a text of other white space is a text);
+        // a blank is the same byte in every encoding read here.
+        const auto isBlank = [](const QByteArray &f) {
+            return std::all_of(f.cbegin(), f.cend(), [](char c) { return c == ' '; });
+        };
         if (std::all_of(row.fields.cbegin(), row.fields.cend(), isBlank))
             return;  // an empty row of the sheet
 
@@ -217,10 +231,13 @@ private:
 
     void traitList(const CsvRow &row, Column column, TraitFlags &flags)
     {
-        static const QRegularExpression separators(QStringLiteral("[;|\\r\\n]"));
-        const QStringList names = field(row, column).split(separators, Qt::SkipEmptyParts);
-        for (const QString &raw : names) {
-            const QString name = raw.trimmed();
+        const QString list = field(row, column);
+        qsizetype start = 0;
+        for (qsizetype end = 0; end <= list.size(); ++end) {
+            if (end < list.size() && !endsTraitName(list.at(end)))
+                continue;
+            const QString name = list.mid(start, end - start).trimmed();
+            start = end + 1;
             if (name.isEmpty())
                 continue;
             const auto found = traits_.constFind(name.toLower());
