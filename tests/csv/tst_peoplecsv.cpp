@@ -77,13 +77,15 @@ private slots:
                                             << QStringList{"2:\u20ACuro        |M\u00FCller      |            "}
                                             << Problems{};
         QTest::newRow("unknown trait, unstorable, no text")
-            << header + "Ann,,,Diligant,,\r\nBob,,,,Oldr;;Older|Nonsense,\r\nZ\xCE\xA9,,,,,\r\n,,,Creative,,\r\n" << ""
+            << header + "Ann,,,Diligant,,\r\nBob,,,,Oldr;;Older|Nonsense,\r\nZ\xCE\xA9,,,,,\r\n,,,Creative,,\r\nC\x01y\r\n"
+            << ""
             << QStringList{}
             << Problems{"2 left out:Unknown trait \"Diligant\" in Traits: did you mean \"Diligent\"?",
                         "3 left out:\"Oldr\" in Works well with: did you mean \"Older\"?",
                         "3 left out:\"Nonsense\" in Works well with: use the names",
                         "4 left out:holds \"\u03A9\", which a pool file cannot store",
-                        "5 left out:no first name, last name or position"};
+                        "5 left out:no first name, last name or position",
+                        "6 left out:First name \"C\\u0001y\" holds the control character U+0001, which"};
         QTest::newRow("over-long, trait rules, extra field")
             << header + "Maximilianus-Jo,Lee,,Independent; follower ; Comic,Older,older,x\r\n" << ""
             << QStringList{"2:Maximilianus|Lee         |            "}
