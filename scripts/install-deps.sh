@@ -8,6 +8,7 @@ packages=(
     qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libgl-dev
     desktop-file-utils shared-mime-info poppler-utils
     dpkg-dev file help2man appstream
+    libcsv-dev
 )
 
 missing=()

@@ -16,10 +16,16 @@ QString usageText()
         "  quorvia-cli list POOL\n"
         "      One line per person in the order of the selection list:\n"
         "      the record number, a TAB, the item text.\n"
-        "  quorvia-cli groups POOL [--amount N | --per-group N] [--select R1,R2,...] [-o FILE]\n"
+        "  quorvia-cli groups POOL [--amount N | --per-group N] [--select R1,R2,...] [-o FILE] [--csv]\n"
         "      Calculates the groups as the Calculate button does. N is 0 to 999 (0: the default);\n"
         "      --select takes record numbers (from 1); without it everybody takes part.\n"
         "      -o FILE writes the groups document as the Export command does.\n"
+        "      --csv writes the groups as CSV instead: group, slot, names, position, score.\n"
+        "  quorvia-cli import POOL FILE.csv [--dry-run]\n"
+        "      Appends the people of a CSV file to the pool. Prints each problem as\n"
+        "      line, TAB, message; exit 1 when a row was left out. --dry-run writes nothing.\n"
+        "  quorvia-cli export POOL\n"
+        "      Writes the whole pool as CSV (UTF-8) to the standard output.\n"
         "  quorvia-cli --help\n");
 }
 

@@ -1,5 +1,7 @@
 #include "cli/CliSupport.h"
 #include "cli/Commands.h"
+#include "cli/CsvOutput.h"
+#include "csv/GroupsCsv.h"
 #include "grouping/GroupBuilder.h"
 #include "grouping/GroupListing.h"
 #include "pool/AtomicFile.h"
@@ -21,6 +23,7 @@ struct GroupsRequest {
     bool sizeGiven = false;
     std::optional<std::set<int>> selection;  // record numbers; none given: everybody
     QString outputPath;
+    bool csv = false;
 };
 
 bool isDigits(const QString &text)
@@ -68,6 +71,10 @@ QString parse(const QStringList &args, GroupsRequest *request)
         const QString &arg = args.at(i);
         const bool isSize = arg == QLatin1String("--amount") || arg == QLatin1String("--per-group");
         const bool takesValue = isSize || arg == QLatin1String("--select") || arg == QLatin1String("-o");
+        if (arg == QLatin1String("--csv")) {
+            request->csv = true;
+            continue;
+        }
         if (!takesValue) {
             if (arg.startsWith(QLatin1Char('-')) && arg.size() > 1)
                 return QStringLiteral("unknown option \"%1\"").arg(arg);
@@ -159,10 +166,13 @@ int runGroupsCommand(const QStringList &args)
     const GroupTable groups = buildGroups(selected, request.option, value);
 
     if (!request.outputPath.isEmpty()) {
-        if (!writeExport(request.outputPath, groupsDocumentBytes(groups), &error))
+        const QByteArray bytes = request.csv ? groupsCsvBytes(groups) : groupsDocumentBytes(groups);
+        if (!writeExport(request.outputPath, bytes, &error))
             return fail(FileFailure, error);
         return Success;
     }
+    if (request.csv)
+        return writeOut(groupsCsvBytes(groups)) ? Success : fail(FileFailure, standardOutputFailure());
     QString text;
     for (const QString &line : groupsDocument(groups))
         text += escapeControls(line) + QLatin1Char('\n');  // one line each on a terminal, too

@@ -18,5 +18,9 @@ int main(int argc, char *argv[])
         return runListCommand(args.mid(1));
     if (command == QLatin1String("groups"))
         return runGroupsCommand(args.mid(1));
+    if (command == QLatin1String("import"))
+        return runImportCommand(args.mid(1));
+    if (command == QLatin1String("export"))
+        return runExportCommand(args.mid(1));
     return usageError(QStringLiteral("unknown command \"%1\"").arg(command));
 }

@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QtGlobal>
 
+#include <algorithm>
 #include <deque>
 
 namespace quorvia {
@@ -14,7 +15,7 @@ namespace {
 
 struct Seam {
     bool testMode = false;
-    std::deque<std::optional<QString>> choices;  // nullopt: cancel
+    std::deque<std::optional<std::pair<QString, int>>> choices;  // path and file type; nullopt: cancel
     std::vector<FileDialog::Shown> shown;
 };
 
@@ -28,8 +29,14 @@ Seam &seam()
 
 FileDialog::FileDialog(QWidget *owner, Mode mode, const QString &title, const QString &filter,
                        const QString &defaultSuffix)
-    : QObject(owner), owner_(owner), mode_(mode), title_(title), filter_(filter), defaultSuffix_(defaultSuffix)
+    : QObject(owner), owner_(owner), mode_(mode), title_(title), filters_{filter}, suffixes_{defaultSuffix}
 {
+}
+
+void FileDialog::addFilter(const QString &filter, const QString &defaultSuffix)
+{
+    filters_ << filter;
+    suffixes_ << defaultSuffix;
 }
 
 QString FileDialog::withDefaultSuffix(const QString &path, const QString &suffix)
@@ -45,37 +52,46 @@ QString FileDialog::withDefaultSuffix(const QString &path, const QString &suffix
 bool FileDialog::exec()
 {
     QString initial = fileName_;
+    int initialFilter = selectedFilter_;
     for (;;) {
-        const std::optional<QString> chosen = ask(initial);
+        const std::optional<Choice> chosen = ask(initial, initialFilter);
         if (!chosen)
             return false;
-        if (mode_ == Mode::Save && !confirmReplace(*chosen)) {
+        if (mode_ == Mode::Save && !confirmReplace(chosen->path)) {
             // As the platform's save dialogs do: back to the dialog, the name kept.
-            initial = *chosen;
+            initial = chosen->path;
+            initialFilter = chosen->filter;
             continue;
         }
-        fileName_ = *chosen;
+        fileName_ = chosen->path;
+        selectedFilter_ = chosen->filter;
         return true;
     }
 }
 
-std::optional<QString> FileDialog::ask(const QString &initialName)
+std::optional<FileDialog::Choice> FileDialog::ask(const QString &initialName, int initialFilter)
 {
     Seam &s = seam();
     if (s.testMode) {
         s.shown.push_back({title_, initialName, initialName.isEmpty() ? startFolder_ : QString()});
         if (s.choices.empty())
             qFatal("Unexpected file dialog: %s", qPrintable(title_));
-        std::optional<QString> choice = s.choices.front();
+        const auto choice = s.choices.front();
         s.choices.pop_front();
         if (!choice)
             return std::nullopt;
-        return QDir::cleanPath(QFileInfo(withDefaultSuffix(*choice, defaultSuffix_)).absoluteFilePath());
+        const int filter = std::clamp(choice->second, 0, int(filters_.size()) - 1);
+        const QString typed = withDefaultSuffix(choice->first, suffixes_.at(filter));
+        return Choice{QDir::cleanPath(QFileInfo(typed).absoluteFilePath()), filter};
     }
 
     QFileDialog dialog(owner_, title_);
-    dialog.setNameFilter(filter_);
-    dialog.setDefaultSuffix(defaultSuffix_);
+    dialog.setNameFilters(filters_);
+    dialog.selectNameFilter(filters_.at(initialFilter));
+    dialog.setDefaultSuffix(suffixes_.at(initialFilter));
+    connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog, this](const QString &picked) {
+        dialog.setDefaultSuffix(suffixes_.value(filters_.indexOf(picked), suffixes_.front()));
+    });
     dialog.setFileMode(QFileDialog::AnyFile);
     if (mode_ == Mode::Open) {
         // Native open dialogs refuse a name that does not exist yet, and a
@@ -96,7 +112,8 @@ std::optional<QString> FileDialog::ask(const QString &initialName)
     const QStringList files = dialog.selectedFiles();
     if (files.isEmpty() || files.first().isEmpty())
         return std::nullopt;
-    return withDefaultSuffix(QDir::cleanPath(files.first()), defaultSuffix_);
+    const int filter = std::max(0, int(filters_.indexOf(dialog.selectedNameFilter())));
+    return Choice{withDefaultSuffix(QDir::cleanPath(files.first()), suffixes_.at(filter)), filter};
 }
 
 bool FileDialog::confirmReplace(const QString &path)
@@ -112,10 +129,10 @@ bool FileDialog::confirmReplace(const QString &path)
 
 void FileDialog::setTestMode(bool on) { seam().testMode = on; }
 
-void FileDialog::queueChoice(const QString &path)
+void FileDialog::queueChoice(const QString &path, int filter)
 {
     seam().testMode = true;
-    seam().choices.emplace_back(path);
+    seam().choices.emplace_back(std::make_pair(path, filter));
 }
 
 void FileDialog::queueCancel()

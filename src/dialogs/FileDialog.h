@@ -2,6 +2,7 @@
 
 #include <QObject>
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 #include <vector>
@@ -32,8 +33,15 @@ public:
 
     Mode mode() const { return mode_; }
     const QString &title() const { return title_; }
-    const QString &filter() const { return filter_; }
-    const QString &defaultSuffix() const { return defaultSuffix_; }
+    const QString &filter() const { return filters_.front(); }
+    const QString &defaultSuffix() const { return suffixes_.front(); }
+
+    // A further file type the user can pick, with its own default suffix; the
+    // first one stays the default.
+    void addFilter(const QString &filter, const QString &defaultSuffix);
+    const QStringList &filters() const { return filters_; }
+    // Index of the file type of the last confirmed choice (0 before any).
+    int selectedFilter() const { return selectedFilter_; }
 
     // Shows the dialog modally over its owner. True when the user confirmed a
     // choice, which fileName() then gives; false on cancel (nothing changes).
@@ -57,23 +65,29 @@ public:
         QString folder;       // where it opened when there was none
     };
     static void setTestMode(bool on);
-    static void queueChoice(const QString &path);  // as if typed: suffix rule applies
+    // As if typed with file type `filter` picked: that type's suffix rule applies.
+    static void queueChoice(const QString &path, int filter = 0);
     static void queueCancel();
     static int pendingChoices();
     static const std::vector<Shown> &shownDialogs();
     static void clearShownDialogs();
 
 private:
-    std::optional<QString> ask(const QString &initialName);
+    struct Choice {
+        QString path;
+        int filter = 0;
+    };
+    std::optional<Choice> ask(const QString &initialName, int initialFilter);
     bool confirmReplace(const QString &path);
 
     QWidget *owner_;
     Mode mode_;
     QString title_;
-    QString filter_;
-    QString defaultSuffix_;
+    QStringList filters_;
+    QStringList suffixes_;
     QString fileName_;
     QString startFolder_;
+    int selectedFilter_ = 0;
 };
 
 } // namespace quorvia

@@ -35,6 +35,7 @@ MainWindow::MainWindow(const QString &poolPath, QWidget *parent)
     setUpSizeInputs();
     setUpFileCommands();
     setUpFinding();
+    setUpPeopleCommands();
     setPoolCaption();
     ShowSelectionCount();
     connect(poolList_, &PoolListModel::ticksChanged, this, &MainWindow::ShowSelectionCount);

@@ -76,6 +76,8 @@ public slots:
     void mnuProfiles_Click();
     void mnuTopics_Click();
     void mnuAbout_Click();
+    void mnuImportPeople_Click();
+    void mnuExportPoolCsv_Click();
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -90,6 +92,7 @@ private:
     // Set-up and close-down of the pieces that live in their own files.
     void setUpSizeInputs();
     void setUpFileCommands();
+    void setUpPeopleCommands();
     void closeHelp();
     // The filter box, opening a person from the list, F1, the status bar
     // (MainWindowFinding.cpp).
@@ -142,6 +145,12 @@ private:
     FileDialog *dlgExport = nullptr;
     HelpWindow *helpWindow = nullptr;
     AboutDialog *frmAbout = nullptr;
+
+    // People in and out as CSV (MainWindowPeople.cpp).
+    QAction *mnuImportPeople = nullptr;
+    QAction *mnuExportPoolCsv = nullptr;
+    FileDialog *dlgImportPeople = nullptr;
+    FileDialog *dlgExportPoolCsv = nullptr;
 };
 
 } // namespace quorvia

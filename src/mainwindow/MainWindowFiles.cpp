@@ -1,5 +1,6 @@
 #include "mainwindow/MainWindow.h"
 
+#include "csv/GroupsCsv.h"
 #include "grouping/GroupListing.h"
 #include "help/AboutDialog.h"
 #include "help/HelpWindow.h"
@@ -17,6 +18,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QPlainTextEdit>
+#include <QStatusBar>
 
 // Opening and creating pools, printing, export, help and about.
 namespace quorvia {
@@ -103,7 +105,9 @@ void MainWindow::ExportGroups()
         MessageBox::error(this, problem);
         return;
     }
-    const QByteArray bytes = groupsDocumentBytes(Groups);
+    // The file type picked in the dialog decides, or a name typed as .csv.
+    const bool csv = dlgExport->selectedFilter() == 1 || path.endsWith(QLatin1String(".csv"), Qt::CaseInsensitive);
+    const QByteArray bytes = csv ? groupsCsvBytes(Groups) : groupsDocumentBytes(Groups);
 
     // Written beside the target and renamed into place: a failure never
     // leaves a half-written file nor spoils the one that was there.

@@ -6,6 +6,7 @@
 #include "pool/PoolLock.h"
 #include "pool/PoolRewrite.h"
 #include "pool/ProfileRecord.h"
+#include "pool/ProfileRules.h"
 #include "pool/TraitCatalogue.h"
 #include "pool/Windows1252.h"
 
@@ -304,10 +305,12 @@ void ProfilesWindow::showRecord(const ProfileRecord &record)
     txtFirstName->setText(fieldText(record.FirstName));
     txtLastName->setText(fieldText(record.LastName));
     txtPosition->setText(fieldText(record.Position));
-    // This order makes the later tick win in a stored record that breaks a rule.
-    fillTicks(lstOwnAttributes, record.OwnAttributes);
-    fillTicks(lstCompatibleWith, record.CompatibleWith);
-    fillTicks(lstIncompatibleWith, record.IncompatibleWith);
+    // A stored record that breaks a rule is shown repaired, as an import stores it.
+    ProfileRecord shown = record;
+    applyLoadedTraitRules(shown);
+    fillTicks(lstOwnAttributes, shown.OwnAttributes);
+    fillTicks(lstCompatibleWith, shown.CompatibleWith);
+    fillTicks(lstIncompatibleWith, shown.IncompatibleWith);
 }
 
 void ProfilesWindow::LoadProfile()
@@ -397,18 +400,10 @@ bool ProfilesWindow::PromptToSaveChanges()
 ProfileRecord ProfilesWindow::recordFromControls() const
 {
     ProfileRecord record;
-    const QString first = trimBlanks(txtFirstName->text());
-    const QString last = trimBlanks(txtLastName->text());
-    const QString position = trimBlanks(txtPosition->text());
-    setFieldText(record.FirstName, first);
-    setFieldText(record.LastName, last);
-    setFieldText(record.Position, position);
+    setSavedTexts(record, txtFirstName->text(), txtLastName->text(), txtPosition->text());
     readTicks(lstOwnAttributes, record.OwnAttributes);
     readTicks(lstCompatibleWith, record.CompatibleWith);
     readTicks(lstIncompatibleWith, record.IncompatibleWith);
-    record.HasData = (!first.isEmpty() || !last.isEmpty() || !position.isEmpty()) ? kTrue : kFalse;
-    record.HasPosition = !position.isEmpty() ? kTrue : kFalse;
-    record.HasBothNames = (!first.isEmpty() && !last.isEmpty()) ? kTrue : kFalse;
     return record;
 }
 

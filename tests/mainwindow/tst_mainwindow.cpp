@@ -76,7 +76,8 @@ private slots:
             bar << item->text();
         QCOMPARE(bar, QStringList({"&File", "P&rofiles...", "&Help"}));
         QCOMPARE(describe(window.findChild<QMenu *>("mnuFile")->actions()),
-                 QStringList({"mnuOpenNewPool Ope&n/New Pool... Ctrl+O", "-", "mnuExportGroups Exp&ort Groups... ",
+                 QStringList({"mnuOpenNewPool Ope&n/New Pool... Ctrl+O", "-", "mnuImportPeople &Import People... ",
+                              "mnuExportPoolCsv Export Pool as &CSV... ", "mnuExportGroups Exp&ort Groups... ",
                               "mnuPrintPool Print &Pool Ctrl+P", "mnuPrintGroups Print &Groups Ctrl+G", "-",
                               "mnuExit E&xit Ctrl+Q"}));
         QCOMPARE(describe(window.findChild<QMenu *>("mnuHelp")->actions()),

@@ -1,0 +1,89 @@
+#include "cli/CliSupport.h"
+#include "cli/Commands.h"
+#include "cli/CsvOutput.h"
+#include "csv/PeopleCsv.h"
+#include "pool/PoolAppend.h"
+
+#include <QDir>
+
+#include <cstdio>
+
+// quorvia-cli import and export: people in and out of a pool as CSV.
+namespace quorvia::cli {
+namespace {
+
+QString people(qsizetype count) { return countText(count, QStringLiteral("person"), QStringLiteral("people")); }
+QString rows(qsizetype count) { return countText(count, QStringLiteral("row"), QStringLiteral("rows")); }
+
+} // namespace
+
+int runImportCommand(const QStringList &args)
+{
+    QStringList files;
+    bool dryRun = false;
+    for (const QString &arg : args) {
+        if (arg == QLatin1String("--dry-run"))
+            dryRun = true;
+        else if (arg.startsWith(QLatin1Char('-')) && arg.size() > 1)
+            return usageError(QStringLiteral("unknown option \"%1\"").arg(arg));
+        else
+            files << arg;
+    }
+    if (files.size() != 2)
+        return usageError(QStringLiteral("import needs the pool file and the CSV file"));
+    const QString &poolPath = files.at(0);
+
+    // The pool must exist and be readable before anything is said about the rows.
+    std::vector<ProfileRecord> existing;
+    QString error;
+    if (!readPool(poolPath, &existing, &error))
+        return fail(FileFailure, error);
+    const PeopleImport import = readPeopleCsv(files.at(1));
+    if (!import.failure.isEmpty())
+        return fail(FileFailure, import.failure);
+
+    QString problems;
+    for (const ImportProblem &problem : import.problems)
+        problems += QString::number(problem.line) + QLatin1Char('\t') + problem.message + QLatin1Char('\n');
+    if (!writeOut(problems.toUtf8()))
+        return fail(FileFailure, standardOutputFailure());
+
+    const int status = import.rowsLeftOut > 0 ? FileFailure : Success;
+    const QString pool = QDir::toNativeSeparators(poolPath);
+    if (import.rows.empty())
+        return fail(FileFailure, QStringLiteral("No row can be imported; \"%1\" is unchanged.").arg(pool));
+    if (dryRun) {
+        std::fprintf(stderr, "quorvia-cli: %s\n",
+                     qPrintable(QStringLiteral("%1 would be added to \"%2\", %3 left out (dry run: nothing "
+                                               "written).")
+                                    .arg(people(import.rows.size()), pool, rows(import.rowsLeftOut))));
+        return status;
+    }
+    std::vector<ProfileRecord> records;
+    records.reserve(import.rows.size());
+    for (const ImportedRow &row : import.rows)
+        records.push_back(row.record);
+    if (!appendRecords(poolPath, records, &error))
+        return fail(FileFailure, error + QStringLiteral(" The pool is unchanged."));
+    std::fprintf(stderr, "quorvia-cli: %s\n",
+                 qPrintable(QStringLiteral("%1 added to \"%2\", %3 left out.")
+                                .arg(people(qsizetype(records.size())), pool, rows(import.rowsLeftOut))));
+    return status;
+}
+
+int runExportCommand(const QStringList &args)
+{
+    if (args.size() != 1)
+        return usageError(args.isEmpty()
+                              ? QStringLiteral("export needs the pool file")
+                              : QStringLiteral("export takes one pool file, not %1 arguments").arg(args.size()));
+    std::vector<ProfileRecord> records;
+    QString error;
+    if (!readPool(args.first(), &records, &error))
+        return fail(FileFailure, error);
+    if (!writeOut(poolCsvBytes(records)))
+        return fail(FileFailure, standardOutputFailure());
+    return Success;
+}
+
+} // namespace quorvia::cli

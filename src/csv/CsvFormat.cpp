@@ -1,0 +1,175 @@
+#include "csv/CsvFormat.h"
+
+#include "pool/Windows1252.h"
+
+#include <QStringDecoder>
+
+#include <csv.h>
+
+#include <algorithm>
+
+namespace quorvia {
+namespace {
+
+// Blanks around an unquoted field are dropped; a TAB is not a blank here,
+// since it may be the separator.
+int isBlank(unsigned char c) { return c == CSV_SPACE; }
+
+// Counts lines as the file shows them: CR LF, LF or a lone CR ends a line.
+int lineBreaks(const char *data, std::size_t size)
+{
+    int count = 0;
+    for (std::size_t i = 0; i < size; ++i) {
+        if (data[i] == '\n' || (data[i] == '\r' && (i + 1 == size || data[i + 1] != '\n')))
+            ++count;
+    }
+    return count;
+}
+
+struct RowCollector {
+    const std::function<void(const CsvRow &)> *onRow = nullptr;
+    CsvRow row;
+    int line = 1;  // where the parser stands
+    bool afterCarriageReturn = false;
+
+    static void field(void *data, std::size_t size, void *self)
+    {
+        auto *c = static_cast<RowCollector *>(self);
+        if (c->row.fields.empty())
+            c->row.line = c->line;
+        c->row.fields.emplace_back(static_cast<const char *>(data), qsizetype(size));
+        c->line += lineBreaks(static_cast<const char *>(data), size);
+        c->afterCarriageReturn = false;
+    }
+
+    // With CSV_REPALL_NL every CR and LF outside a field comes here, so the
+    // line count stays right across empty lines.
+    static void rowEnd(int terminator, void *self)
+    {
+        auto *c = static_cast<RowCollector *>(self);
+        if (!c->row.fields.empty()) {
+            (*c->onRow)(c->row);
+            c->row.fields.clear();
+        }
+        if (terminator == CSV_CR || (terminator == CSV_LF && !c->afterCarriageReturn))
+            ++c->line;
+        c->afterCarriageReturn = terminator == CSV_CR;
+    }
+};
+
+bool needsQuotes(const QString &field)
+{
+    if (field.isEmpty())
+        return false;
+    if (field.front() == QLatin1Char(' ') || field.back() == QLatin1Char(' '))
+        return true;
+    return std::any_of(field.cbegin(), field.cend(), [](QChar c) {
+        return c == QLatin1Char(',') || c == QLatin1Char(';') || c == QLatin1Char('\t') || c == QLatin1Char('"')
+            || c == QLatin1Char('\r') || c == QLatin1Char('\n');
+    });
+}
+
+} // namespace
+
+CsvText detectEncoding(const QByteArray &fileBytes)
+{
+    CsvText text;
+    if (fileBytes.startsWith("\xFF\xFE") || fileBytes.startsWith("\xFE\xFF")) {
+        QStringDecoder utf16(QStringDecoder::Utf16);  // the mark gives the byte order and is dropped
+        text.bytes = QString(utf16.decode(fileBytes)).toUtf8();
+        text.encodingName = QStringLiteral("UTF-16");
+        return text;
+    }
+    text.bytes = fileBytes.startsWith(utf8ByteOrderMark()) ? fileBytes.mid(3) : fileBytes;
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    const QString decoded = decoder.decode(text.bytes);  // converts only when taken as a string
+    text.utf8 = !decoder.hasError();
+    text.encodingName = text.utf8 ? QStringLiteral("UTF-8") : QStringLiteral("Windows-1252");
+    return text;
+}
+
+QString decodeField(const QByteArray &field, bool utf8)
+{
+    return utf8 ? QString::fromUtf8(field) : decodeWindows1252(field);
+}
+
+char detectSeparator(const QByteArray &bytes)
+{
+    int commas = 0;
+    int semicolons = 0;
+    int tabs = 0;
+    bool quoted = false;
+    for (const char c : bytes) {
+        if (c == '"')
+            quoted = !quoted;
+        else if (quoted)
+            continue;
+        else if (c == '\r' || c == '\n')
+            break;
+        else if (c == ',')
+            ++commas;
+        else if (c == ';')
+            ++semicolons;
+        else if (c == '\t')
+            ++tabs;
+    }
+    if (semicolons > commas && semicolons >= tabs)
+        return ';';
+    if (tabs > commas && tabs > semicolons)
+        return '\t';
+    return ',';
+}
+
+bool readCsvRows(const QByteArray &bytes, char separator, const std::function<void(const CsvRow &)> &onRow,
+                 CsvProgress *progress, QString *error)
+{
+    csv_parser parser;
+    if (csv_init(&parser, CSV_REPALL_NL) != 0) {
+        *error = QStringLiteral("The CSV reader could not start.");
+        return false;
+    }
+    csv_set_delim(&parser, static_cast<unsigned char>(separator));
+    csv_set_space_func(&parser, isBlank);
+    RowCollector collector;
+    collector.onRow = &onRow;
+
+    // In slices, so that a long file shows its progress and can be stopped.
+    constexpr qsizetype kSlice = 256 * 1024;
+    bool ok = true;
+    for (qsizetype at = 0; ok && at < bytes.size(); at += kSlice) {
+        if (progress && progress->cancelled.load())
+            ok = false;
+        const auto length = std::size_t(std::min(kSlice, bytes.size() - at));
+        if (ok && csv_parse(&parser, bytes.constData() + at, length, RowCollector::field, RowCollector::rowEnd,
+                            &collector) != length) {
+            *error = QString::fromUtf8(csv_strerror(csv_error(&parser)));
+            ok = false;
+        }
+        if (progress)
+            progress->bytesDone.store(at + qsizetype(length));
+    }
+    if (ok)
+        csv_fini(&parser, RowCollector::field, RowCollector::rowEnd, &collector);
+    csv_free(&parser);
+    return ok;
+}
+
+QByteArray csvLine(const QStringList &fields)
+{
+    QByteArray line;
+    for (qsizetype i = 0; i < fields.size(); ++i) {
+        if (i > 0)
+            line += ',';
+        const QByteArray bytes = fields.at(i).toUtf8();
+        if (!needsQuotes(fields.at(i))) {
+            line += bytes;
+            continue;
+        }
+        QByteArray quoted(qsizetype(csv_write(nullptr, 0, bytes.constData(), std::size_t(bytes.size()))), '\0');
+        csv_write(quoted.data(), std::size_t(quoted.size()), bytes.constData(), std::size_t(bytes.size()));
+        line += quoted;
+    }
+    return line + "\r\n";
+}
+
+} // namespace quorvia

@@ -1,0 +1,113 @@
+#include "mainwindow/MainWindow.h"
+
+#include "csv/PeopleCsv.h"
+#include "dialogs/FileDialog.h"
+#include "dialogs/MessageBox.h"
+#include "importer/ImportPreviewDialog.h"
+#include "importer/ImportReading.h"
+#include "pool/AtomicFile.h"
+#include "pool/PoolAppend.h"
+#include "pool/PoolFile.h"
+
+#include <QAction>
+#include <QDir>
+#include <QFileInfo>
+#include <QMenu>
+#include <QStatusBar>
+
+// People in and out of the pool as CSV: import with a preview, export of the
+// whole pool, and the CSV file type of the groups export.
+namespace quorvia {
+namespace {
+
+QString native(const QString &path) { return QDir::toNativeSeparators(path); }
+QString people(qsizetype count) { return countText(count, QObject::tr("person"), QObject::tr("people")); }
+
+} // namespace
+
+void MainWindow::setUpPeopleCommands()
+{
+    const QString csv = QStringLiteral("CSV (*.csv)");
+    dlgImportPeople = new FileDialog(this, FileDialog::Mode::Open, QStringLiteral("Import People"), csv,
+                                     QStringLiteral("csv"));
+    dlgImportPeople->setObjectName(QStringLiteral("dlgImportPeople"));
+    dlgExportPoolCsv = new FileDialog(this, FileDialog::Mode::Save, QStringLiteral("Export Pool as CSV"), csv,
+                                      QStringLiteral("csv"));
+    dlgExportPoolCsv->setObjectName(QStringLiteral("dlgExportPoolCsv"));
+    dlgExport->addFilter(csv, QStringLiteral("csv"));
+
+    // Beside the other file commands, before the groups export.
+    mnuImportPeople = new QAction(QStringLiteral("&Import People..."), this);
+    mnuImportPeople->setObjectName(QStringLiteral("mnuImportPeople"));
+    mnuExportPoolCsv = new QAction(QStringLiteral("Export Pool as &CSV..."), this);
+    mnuExportPoolCsv->setObjectName(QStringLiteral("mnuExportPoolCsv"));
+    mnuFile->insertActions(mnuExportGroups, {mnuImportPeople, mnuExportPoolCsv});
+    connect(mnuImportPeople, &QAction::triggered, this, &MainWindow::mnuImportPeople_Click);
+    connect(mnuExportPoolCsv, &QAction::triggered, this, &MainWindow::mnuExportPoolCsv_Click);
+}
+
+void MainWindow::mnuImportPeople_Click()
+{
+    if (!dlgImportPeople->exec())
+        return;
+    const QString path = dlgImportPeople->fileName();
+    const QString name = QFileInfo(path).fileName();
+    const PeopleImport import = readPeopleCsvWithProgress(this, path);
+    if (import.cancelled) {
+        statusBar()->showMessage(tr("Import of %1 cancelled; nothing was written.").arg(name));
+        return;
+    }
+    if (!import.failure.isEmpty()) {
+        MessageBox::error(this, tr("%1\nNothing was imported from \"%2\".").arg(import.failure, native(path)));
+        return;
+    }
+
+    ImportPreviewDialog preview(import, path, this);
+    if (preview.exec() != QDialog::Accepted) {
+        statusBar()->showMessage(tr("Import of %1 cancelled; nothing was written.").arg(name));
+        return;
+    }
+
+    std::vector<ProfileRecord> records;
+    records.reserve(import.rows.size());
+    for (const ImportedRow &row : import.rows)
+        records.push_back(row.record);
+    QString error;
+    if (!appendRecords(PoolPath, records, &error)) {
+        MessageBox::error(this, tr("%1\nNothing was imported: the pool holds what it held before.").arg(error));
+        return;
+    }
+    if (!LoadPoolList(&error))
+        MessageBox::error(this, error);
+    statusBar()->showMessage(tr("Imported %1 from %2; %3 left out.")
+                                 .arg(people(qsizetype(records.size())), name,
+                                      countText(import.rowsLeftOut, tr("row"), tr("rows"))));
+}
+
+void MainWindow::mnuExportPoolCsv_Click()
+{
+    if (!dlgExportPoolCsv->exec())
+        return;
+    const QString path = dlgExportPoolCsv->fileName();
+    if (QFileInfo(path) == QFileInfo(PoolPath)) {
+        MessageBox::error(this, tr("\"%1\" is the open pool file. The pool was not exported; "
+                                   "choose another name.").arg(native(path)));
+        return;
+    }
+    std::vector<ProfileRecord> records;
+    QString error;
+    if (!PoolFile::readAll(PoolPath, &records, &error)) {
+        MessageBox::error(this, error);
+        return;
+    }
+    QString reason;
+    if (!replaceFileContents(path, poolCsvBytes(records), &reason)) {
+        MessageBox::error(this, tr("The pool could not be exported to \"%1\": %2.\n"
+                                   "Nothing was written; a file of that name keeps its former content.")
+                                    .arg(native(path), reason.isEmpty() ? tr("unknown error") : reason));
+        return;
+    }
+    statusBar()->showMessage(tr("Exported %1 to %2.").arg(people(qsizetype(records.size())), native(path)));
+}
+
+} // namespace quorvia

@@ -1,0 +1,179 @@
+#include "csv/GroupsCsv.h"
+#include "csv/PeopleCsv.h"
+#include "grouping/GroupQuality.h"
+#include "pool/PoolAppend.h"
+#include "pool/PoolFile.h"
+#include "pool/ProfileRules.h"
+#include "support/FileSizeLimit.h"
+#include "support/PoolFixtures.h"
+
+#include <QtTest>
+
+using namespace quorvia;
+using namespace quorvia::testing;
+using Problems = QStringList;  // "line kind: part of the message"
+
+namespace {
+
+ProfileRecord withTraits(ProfileRecord r, std::initializer_list<int> own, std::initializer_list<int> compatible,
+                         std::initializer_list<int> incompatible)
+{
+    for (int t : own) r.OwnAttributes[std::size_t(t)] = kTrue;
+    for (int t : compatible) r.CompatibleWith[std::size_t(t)] = kTrue;
+    for (int t : incompatible) r.IncompatibleWith[std::size_t(t)] = kTrue;
+    return r;
+}
+
+const char *kindName(ImportProblem::Kind kind)
+{
+    using Kind = ImportProblem::Kind;
+    return kind == Kind::LeftOut ? "left out" : kind == Kind::Changed ? "changed" : "note";
+}
+
+} // namespace
+
+class TestPeopleCsv : public QObject {
+    Q_OBJECT
+    QTemporaryDir dir;
+
+private slots:
+    // Everything a save can write comes back byte for byte.
+    void roundTrip()
+    {
+        std::vector<ProfileRecord> pool{
+            withTraits(person("Anna", "Smith", "Manager"), {0, 1, 3, 21}, {4, 7}, {5, 19}),
+            person("Zoë", "Müller-Ørsted", "Chef, \"head\""), person("", "", "Driver"), person("Maximilianus", "X"),
+            withTraits(person("€ ‰", "O'Neil; Jr", "a|b"), {}, {0}, {}), person("Lead", "Trail")};
+        const QByteArray csv = poolCsvBytes(pool);
+        const PeopleImport import = parsePeopleCsv(csv);
+        QVERIFY2(import.failure.isEmpty() && import.problems.empty(), qPrintable(import.failure));
+        std::vector<ProfileRecord> back;
+        for (const ImportedRow &row : import.rows) back.push_back(row.record);
+        const QString path = dir.filePath("round.Qvr");
+        QVERIFY(writePool(path, {}));
+        QString error;
+        QVERIFY(appendRecords(path, back, &error));
+        QCOMPARE(readFile(path), poolBytes(pool));
+    }
+
+    void hostile_data()
+    {
+        QTest::addColumn<QByteArray>("csv");
+        QTest::addColumn<QString>("failure");
+        QTest::addColumn<QStringList>("imported");  // line: first name, last name, position as stored (12 chars)
+        QTest::addColumn<Problems>("problems");
+        const QByteArray header = "First name,Last name,Position,Traits,Works well with,Does not work well with\r\n";
+        QTest::newRow("quotes, breaks, blank rows")
+            << header + "\"Ann \"\"Nan\"\"\",Lee,\"two\nlines\",,,\r\n\r\n,,,,,\r\n\"O'Neil, Jr\",\"Lee\",,,,\r\n"
+            << "" << QStringList{"6:O'Neil, Jr  |Lee         |            "}
+            << Problems{"2 left out:Position \"two\\nlines\" holds a line break"};
+        QTest::newRow("BOM, semicolons, any case and order")
+            << QByteArray("\xEF\xBB\xBFposition;FIRST NAME;Email\nBoss;Zo\xC3\xAB;z@q\n") << ""
+            << QStringList{"2:Zo\u00EB         |            |Boss        "}
+            << Problems{"1 note:Column \"Email\" is not one Quorvia knows"};
+        QTest::newRow("UTF-16") << QByteArray("\xFF\xFEL\0a\0s\0t\0 \0n\0a\0m\0e\0\n\0\xA9\x03\n\0", 26)
+                                << "" << QStringList{} << Problems{"2 left out:holds \"\u03A9\""};
+        QTest::newRow("Windows-1252, TABs") << QByteArray("Last name\tFirst name\nM\xFCller\t\x80uro\n") << ""
+                                            << QStringList{"2:\u20ACuro        |M\u00FCller      |            "}
+                                            << Problems{};
+        QTest::newRow("unknown trait, unstorable, no text")
+            << header + "Ann,,,Diligant,,\r\nBob,,,,Oldr;;Older|Nonsense,\r\nZ\xCE\xA9,,,,,\r\n,,,Creative,,\r\nC\x01y\r\n"
+            << ""
+            << QStringList{}
+            << Problems{"2 left out:Unknown trait \"Diligant\" in Traits: did you mean \"Diligent\"?",
+                        "3 left out:\"Oldr\" in Works well with: did you mean \"Older\"?",
+                        "3 left out:\"Nonsense\" in Works well with: use the names",
+                        "4 left out:holds \"\u03A9\", which a pool file cannot store",
+                        "5 left out:no first name, last name or position",
+                        "6 left out:First name \"C\\u0001y\" holds the control character U+0001, which"};
+        QTest::newRow("over-long, trait rules, extra field")
+            << header + "Maximilianus-Jo,Lee,,Independent; follower ; Comic,Older,older,x\r\n" << ""
+            << QStringList{"2:Maximilianus|Lee         |            "}
+            << Problems{"2 changed:will be cut where the bar is: \"Maximilianus|-Jo\"",
+                        "2 changed:\"Independent\" and \"Follower\" are opposites in Traits; only \"Follower\"",
+                        "2 changed:\"Older\" is in both Works well with and Does not work well with",
+                        "2 note:more fields than the header"};
+        QTest::newRow("empty file") << QByteArray("\xEF\xBB\xBF \r\n") << "empty" << QStringList{} << Problems{};
+        QTest::newRow("header only") << header << "no people" << QStringList{} << Problems{};
+        QTest::newRow("no header") << QByteArray("Ann,Lee\r\n") << "none of the columns" << QStringList{} << Problems{};
+    }
+    void hostile()
+    {
+        QFETCH(QByteArray, csv);
+        QFETCH(QString, failure);
+        QFETCH(QStringList, imported);
+        QFETCH(Problems, problems);
+        const PeopleImport import = parsePeopleCsv(csv);
+        QVERIFY2(failure.isEmpty() ? import.failure.isEmpty() : import.failure.contains(failure),
+                 qPrintable(import.failure));
+        QStringList rows;
+        for (const ImportedRow &row : import.rows)
+            rows << QStringLiteral("%1:%2|%3|%4").arg(row.line).arg(fieldText(row.record.FirstName),
+                                                                  fieldText(row.record.LastName),
+                                                                  fieldText(row.record.Position));
+        QCOMPARE(rows, imported);
+        QCOMPARE(int(import.problems.size()), int(problems.size()));
+        int leftOutLines = 0;
+        for (qsizetype i = 0; i < problems.size(); ++i) {
+            const ImportProblem &p = import.problems[std::size_t(i)];
+            const QString expected = problems[i];
+            const QString head = QStringLiteral("%1 %2").arg(p.line).arg(kindName(p.kind));
+            QVERIFY2(expected.startsWith(head + ':') && p.message.contains(expected.section(':', 1)),
+                     qPrintable(head + ": " + p.message));
+            const bool newLine = i == 0 || import.problems[std::size_t(i - 1)].line != p.line;
+            leftOutLines += p.kind == ImportProblem::Kind::LeftOut && newLine;
+        }
+        QCOMPARE(import.rowsLeftOut, leftOutLines);
+        // Cancelled from the progress dialog: nothing to add.
+        CsvProgress stop;
+        stop.cancelled = true;
+        const PeopleImport cancelled = parsePeopleCsv(csv, &stop);
+        QVERIFY(cancelled.rows.empty() && (cancelled.cancelled || !failure.isEmpty()));
+        // Whatever the problems, every stored row is one the editor could have saved.
+        for (const ImportedRow &row : import.rows) {
+            ProfileRecord repaired = row.record;
+            QVERIFY(!applyLoadedTraitRules(repaired));
+        }
+    }
+
+    // A write that fails part-way leaves the pool as it was, a partial last record included.
+    void failedAppend()
+    {
+        const QString path = dir.filePath("full.Qvr");
+        const QByteArray before = poolBytes({person("Ann", "Lee"), person("Bob", "Ray")}) + QByteArray(100, 'x');
+        QVERIFY(writeFile(path, before));
+        std::vector<ProfileRecord> many(50, person("New", "Person"));
+        QString error;
+        {
+            FileSizeLimit limit(before.size() + 3 * kRecordSize);
+            QVERIFY(!appendRecords(path, many, &error));
+        }
+        QVERIFY2(error.contains("full.Qvr") && error.contains("File too large"), qPrintable(error));
+        QCOMPARE(readFile(path), before);
+        QVERIFY(appendRecords(path, {person("New", "Person")}, &error));
+        QCOMPARE(readFile(path), before + QByteArray(kRecordSize - 100, '\0') + poolBytes({person("New", "Person")}));
+    }
+
+    void groupsTable()
+    {
+        GroupTable groups{2, 3,
+                          {withTraits(person("Anna", "Smith", "Manager"), {10}, {4}, {}),
+                           withTraits(person("", "Brown"), {4}, {}, {}), person("Carl", "Lee, Jr"),
+                           person("Eva", "Diaz", "Clerk"), person("", "", "Driver"), ProfileRecord()}};
+        QCOMPARE(groupsCsvBytes(groups), QByteArray("\xEF\xBB\xBFGroup,Slot,First name,Last name,Position,Score\r\n"
+                                                    "1,1,Anna,Smith,Manager,1\r\n1,2,,Brown,,1\r\n"
+                                                    "1,3,Carl,\"Lee, Jr\",,0\r\n2,1,Eva,Diaz,Clerk,0\r\n"
+                                                    "2,2,,,Driver,0\r\n2,3,NONE,,,\r\n"));
+        // The scores agree with memberScore on a group with everything at once.
+        GroupTable mixed{1, 5, {}};
+        for (int i = 0; i < 5; ++i)
+            mixed.slotRecords.push_back(withTraits(person("P", QString::number(i)), {i, 2 * i + 1, 20 - i},
+                                                   {i + 3, 2 * i}, {i + 5, 21 - 2 * i}));
+        const QList<QByteArray> lines = groupsCsvBytes(mixed).split('\n');
+        for (int s = 0; s < 5; ++s)
+            QCOMPARE(lines.at(s + 1).trimmed().split(',').last().toInt(), memberScore(mixed, 0, s));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestPeopleCsv)
+#include "tst_peoplecsv.moc"
