@@ -3,6 +3,7 @@
 #include "cli/CsvOutput.h"
 #include "csv/PeopleCsv.h"
 #include "pool/PoolAppend.h"
+#include "pool/PoolLock.h"
 
 #include <QDir>
 
@@ -59,6 +60,13 @@ int runImportCommand(const QStringList &args)
                                     .arg(people(import.rows.size()), pool, rows(import.rowsLeftOut))));
         return status;
     }
+    // A window that has the pool open may be about to save into it: its
+    // list and editor would not know of the new people, so it goes first.
+    PoolLock lock;
+    if (lock.take(poolPath) == PoolLock::Outcome::HeldByOther)
+        return fail(FileFailure, QStringLiteral("The pool \"%1\" is open in another window (%2); close it there "
+                                                "first. Nothing was written.")
+                                     .arg(pool, lock.holder()));
     std::vector<ProfileRecord> records;
     records.reserve(import.rows.size());
     for (const ImportedRow &row : import.rows)

@@ -8,12 +8,13 @@
 #include "pool/AtomicFile.h"
 #include "pool/PoolAppend.h"
 #include "pool/PoolFile.h"
+#include "pool/PoolLock.h"
+#include "pool/SafeTarget.h"
 
 #include <QAction>
 #include <QDir>
 #include <QFileInfo>
 #include <QMenu>
-#include <QStatusBar>
 
 // People in and out of the pool as CSV: import with a preview, export of the
 // whole pool, and the CSV file type of the groups export.
@@ -48,13 +49,20 @@ void MainWindow::setUpPeopleCommands()
 
 void MainWindow::mnuImportPeople_Click()
 {
+    // Another window holds the pool: adding people behind its back is refused
+    // before the user picks a file, as saving and deleting are.
+    if (poolIsReadOnly()) {
+        MessageBox::error(this, readOnlyRefusal(PoolPath, tr("Nobody was imported.")));
+        return;
+    }
+    dlgImportPeople->setStartFolder(QFileInfo(PoolPath).absolutePath());
     if (!dlgImportPeople->exec())
         return;
     const QString path = dlgImportPeople->fileName();
     const QString name = QFileInfo(path).fileName();
     const PeopleImport import = readPeopleCsvWithProgress(this, path);
     if (import.cancelled) {
-        statusBar()->showMessage(tr("Import of %1 cancelled; nothing was written.").arg(name));
+        showStatus(tr("Import of %1 cancelled; nothing was written.").arg(name));
         return;
     }
     if (!import.failure.isEmpty()) {
@@ -64,7 +72,7 @@ void MainWindow::mnuImportPeople_Click()
 
     ImportPreviewDialog preview(import, path, this);
     if (preview.exec() != QDialog::Accepted) {
-        statusBar()->showMessage(tr("Import of %1 cancelled; nothing was written.").arg(name));
+        showStatus(tr("Import of %1 cancelled; nothing was written.").arg(name));
         return;
     }
 
@@ -79,19 +87,21 @@ void MainWindow::mnuImportPeople_Click()
     }
     if (!LoadPoolList(&error))
         MessageBox::error(this, error);
-    statusBar()->showMessage(tr("Imported %1 from %2; %3 left out.")
+    showStatus(tr("Imported %1 from %2; %3 left out.")
                                  .arg(people(qsizetype(records.size())), name,
                                       countText(import.rowsLeftOut, tr("row"), tr("rows"))));
 }
 
 void MainWindow::mnuExportPoolCsv_Click()
 {
+    dlgExportPoolCsv->setStartFolder(QFileInfo(PoolPath).absolutePath());
     if (!dlgExportPoolCsv->exec())
         return;
     const QString path = dlgExportPoolCsv->fileName();
-    if (QFileInfo(path) == QFileInfo(PoolPath)) {
-        MessageBox::error(this, tr("\"%1\" is the open pool file. The pool was not exported; "
-                                   "choose another name.").arg(native(path)));
+    // Never the pool itself under any name, nor a folder, a device or a pipe.
+    const QString problem = exportTargetProblem(path, PoolPath);
+    if (!problem.isEmpty()) {
+        MessageBox::error(this, problem);
         return;
     }
     std::vector<ProfileRecord> records;
@@ -107,7 +117,7 @@ void MainWindow::mnuExportPoolCsv_Click()
                                     .arg(native(path), reason.isEmpty() ? tr("unknown error") : reason));
         return;
     }
-    statusBar()->showMessage(tr("Exported %1 to %2.").arg(people(qsizetype(records.size())), native(path)));
+    showStatus(tr("Exported %1 to %2.").arg(people(qsizetype(records.size())), native(path)));
 }
 
 } // namespace quorvia

@@ -34,11 +34,11 @@ QString exportTargetProblem(const QString &target, const QString &poolPath)
 {
     const QString name = QDir::toNativeSeparators(target);
     if (isSameFile(target, poolPath))
-        return QStringLiteral("\"%1\" is the pool file \"%2\". The groups were not written; choose another name.")
+        return QStringLiteral("\"%1\" is the pool file \"%2\". Nothing was written; choose another name.")
             .arg(name, QDir::toNativeSeparators(poolPath));
     const QString reason = notReplaceableReason(target);
     if (!reason.isEmpty())
-        return QStringLiteral("The groups cannot be written to \"%1\": %2. Nothing was written; choose another name.")
+        return QStringLiteral("\"%1\" cannot be replaced: %2. Nothing was written; choose another name.")
             .arg(name, reason);
     return QString();
 }

@@ -16,8 +16,8 @@ bool isSameFile(const QString &a, const QString &b);
 // stop being a device.
 QString notReplaceableReason(const QString &path);
 
-// The one check before the groups are written to `target` (the window's
-// Export, the command line's -o): refused when it is not replaceable, or when
+// The one check before an export is written to `target` (the window's
+// exports, the command line's -o): refused when it is not replaceable, or when
 // it is the pool file `poolPath` itself under any name. Returns the message
 // for the user, or an empty text when `target` may be written.
 QString exportTargetProblem(const QString &target, const QString &poolPath);

@@ -1,4 +1,5 @@
 #include "csv/PeopleCsv.h"
+#include "pool/PoolLock.h"
 #include "support/PoolFixtures.h"
 
 #include <QtTest>
@@ -48,6 +49,16 @@ private slots:
         QCOMPARE(status, 1);
         QVERIFY(err.contains("No row can be imported"));
         QCOMPARE(readFile(dir.filePath("new.Qvr")), poolBytes(team));
+
+        // A window holds the pool: it goes first, nothing is written.
+        {
+            PoolLock window;
+            QCOMPARE(window.take(dir.filePath("new.Qvr")), PoolLock::Outcome::Taken);
+            std::tie(status, out, err) = cli({"import", "new.Qvr", "team.csv"});
+            QCOMPARE(status, 1);
+            QVERIFY(err.contains("open in another window"));
+            QCOMPARE(readFile(dir.filePath("new.Qvr")), poolBytes(team));
+        }
 
         std::tie(status, out, err) = cli({"groups", "team.Qvr", "--per-group", "1", "--csv"});
         QCOMPARE(status, 0);

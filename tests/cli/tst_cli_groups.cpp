@@ -59,7 +59,7 @@ private slots:
         QTest::newRow("no such folder") << Args{"team.Qvr", "-o", "no/such/groups.txt"} << 1 << "no/such/groups.txt";
         // Never onto the pool itself nor a device.
         QTest::newRow("-o pool") << Args{"team.Qvr", "-o", "./team.Qvr"} << 1 << "is the pool file";
-        QTest::newRow("-o device") << Args{"team.Qvr", "-o", "/dev/null"} << 1 << "\"/dev/null\": it is a device";
+        QTest::newRow("-o device") << Args{"team.Qvr", "-o", "/dev/null"} << 1 << "\"/dev/null\" cannot be replaced: it is a device";
         QTest::newRow("no pool") << Args{"--amount", "2"} << 2 << "pool";
         QTest::newRow("over 999") << Args{"team.Qvr", "--amount", "1000"} << 2 << "1000";
         QTest::newRow("letters") << Args{"team.Qvr", "--per-group", "4x"} << 2 << "4x";
