@@ -32,6 +32,7 @@ MainWindow::MainWindow(const QString &poolPath, QWidget *parent)
     buildMenus();
     setUpSizeInputs();
     setUpFileCommands();
+    setUpQuality();
     setPoolCaption();
     ShowSelectionCount();
     connect(poolList_, &PoolListModel::ticksChanged, this, &MainWindow::ShowSelectionCount);

@@ -6,6 +6,7 @@
 #include <QString>
 
 class QAction;
+class QCheckBox;
 class QGroupBox;
 class QLineEdit;
 class QListView;
@@ -17,6 +18,9 @@ class QRadioButton;
 namespace quorvia {
 
 class AboutDialog;
+class BoardWindow;
+class GroupArrangement;
+class QualityReadout;
 class FileDialog;
 class HelpWindow;
 class PoolListModel;
@@ -49,8 +53,10 @@ public:
     PoolListModel *poolList() const { return poolList_; }
     ProfilesWindow *profilesWindow();
 
-    // The groups of the last Calculate; printing and export read them.
+    // The groups of the last Calculate as arranged since (Improve, the
+    // board); printing and export read them. The arrangement keeps them in step.
     GroupTable Groups;
+    GroupArrangement *arrangement() const { return arrangement_; }
 
 public slots:
     void cmdSelectAll_Click();
@@ -65,6 +71,8 @@ public slots:
     void mnuProfiles_Click();
     void mnuTopics_Click();
     void mnuAbout_Click();
+    void mnuImprove_Click();
+    void mnuArrangeGroups_Click();
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -80,6 +88,12 @@ private:
     void setUpSizeInputs();
     void setUpFileCommands();
     void closeHelp();
+    void setUpQuality();
+    // Calculate's result replaces the arranged groups; false when the user
+    // keeps arranged groups that were neither printed nor exported.
+    bool confirmReplaceArrangedGroups();
+    void showNewGroups(GroupTable groups);
+    void groupsHandedOut();
 
     QString PoolPath;
     PoolListModel *poolList_ = nullptr;
@@ -118,6 +132,21 @@ private:
     FileDialog *dlgExport = nullptr;
     HelpWindow *helpWindow = nullptr;
     AboutDialog *frmAbout = nullptr;
+
+    // Group quality, Improve, undo and the board (MainWindowQuality.cpp).
+    GroupArrangement *arrangement_ = nullptr;
+    QualityReadout *readout_ = nullptr;
+    BoardWindow *frmBoard = nullptr;
+    QGroupBox *fraQuality = nullptr;
+    QPushButton *cmdImprove = nullptr;
+    QCheckBox *chkEvenSizes = nullptr;
+    QPushButton *cmdArrangeGroups = nullptr;
+    QMenu *mnuGroups = nullptr;
+    QAction *mnuUndo = nullptr;
+    QAction *mnuRedo = nullptr;
+    QAction *mnuImprove = nullptr;
+    QAction *mnuEvenSizes = nullptr;
+    QAction *mnuArrangeGroups = nullptr;
 };
 
 } // namespace quorvia

@@ -89,6 +89,8 @@ void MainWindow::cmdCalculate_Click()
         MessageBox::error(this, error);
         return;
     }
+    if (!confirmReplaceArrangedGroups())
+        return;
 
     const bool amount = optAmountGroupsDesired->isChecked();
     QLineEdit *sizeBox = amount ? txtAmountGroupsDesired : txtPeoplePerGroup;
@@ -114,8 +116,7 @@ void MainWindow::cmdCalculate_Click()
         selected.push_back(number >= 1 && number <= records.size() ? records[number - 1] : ProfileRecord{});
     }
 
-    Groups = buildGroups(selected, option, defaultedSizeValue(option, typed, n));
-    txtGroups->setPlainText(groupListing(Groups));
+    showNewGroups(buildGroups(selected, option, defaultedSizeValue(option, typed, n)));
 }
 
 } // namespace quorvia

@@ -67,7 +67,8 @@ void MainWindow::mnuOpenNewPool_Click()
 
 void MainWindow::PrintGroups()
 {
-    LinePrinter::print(this, tr("Quorvia Groups"), groupsDocument(Groups));
+    if (LinePrinter::print(this, tr("Quorvia Groups"), groupsDocument(Groups)))
+        groupsHandedOut();
 }
 
 void MainWindow::ExportGroups()
@@ -92,7 +93,9 @@ void MainWindow::ExportGroups()
         MessageBox::error(this, tr("The groups could not be exported to \"%1\": %2.\n"
                                    "Nothing was written; a file of that name keeps its former content.")
                                     .arg(native(path), reason));
+        return;
     }
+    groupsHandedOut();
 }
 
 void MainWindow::mnuPrintPool_Click()
