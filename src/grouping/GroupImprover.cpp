@@ -1,10 +1,637 @@
 #include "grouping/GroupImprover.h"
 
-namespace quorvia {
+#include "grouping/TraitMasks.h"
 
-ImproveResult improveGroups(const GroupTable &start, const ImproveOptions &, const ImproveProgress &)
+#include <algorithm>
+#include <cstdint>
+#include <limits>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+// The search: an iterated local search. The local search takes the best swap
+// or move of one person at a time (first person, best option) until no person
+// has an improving one; a round then kicks the groups with a few random swaps
+// and moves, searches locally again, and keeps the result only when the total
+// is not lower than before the kick, undoing the round otherwise. The total
+// never falls below the starting one, so the current groups are always the
+// best found.
+//
+// A person's score against a group is a dot product of the person's weights
+// with the group's trait counts, so it costs the same whatever the group's
+// size. The candidate groups of a person are all groups when there are few,
+// otherwise the groups of the people they score highest with. Everything is
+// counted in work units (one dot product each); the budget and the random
+// kicks (a fixed-seed generator) make the result the same on every machine.
+
+namespace quorvia {
+namespace {
+
+using grouping::TraitMasks;
+
+// Lanes 0..21: own traits (of a member) or compatible minus incompatible (of
+// the person scored); lanes 22..43 the other way round; 44..47 pad.
+constexpr int kLanes = 48;
+
+struct alignas(16) PersonLanes {
+    std::int16_t lane[kLanes];
+};
+
+template <typename Count>
+struct alignas(16) GroupCounts {
+    Count lane[kLanes];
+};
+
+inline int dot16(const std::int16_t *a, const std::int16_t *b)
 {
-    return ImproveResult{start, false};
+#if defined(__SSE2__)
+    __m128i sum = _mm_setzero_si128();
+    for (int k = 0; k < kLanes; k += 8) {
+        const __m128i x = _mm_load_si128(reinterpret_cast<const __m128i *>(a + k));
+        const __m128i y = _mm_load_si128(reinterpret_cast<const __m128i *>(b + k));
+        sum = _mm_add_epi32(sum, _mm_madd_epi16(x, y));
+    }
+    sum = _mm_add_epi32(sum, _mm_shuffle_epi32(sum, _MM_SHUFFLE(1, 0, 3, 2)));
+    sum = _mm_add_epi32(sum, _mm_shuffle_epi32(sum, _MM_SHUFFLE(2, 3, 0, 1)));
+    return _mm_cvtsi128_si32(sum);
+#else
+    int sum = 0;
+    for (int k = 0; k < kLanes; ++k)
+        sum += int(a[k]) * int(b[k]);
+    return sum;
+#endif
+}
+
+inline int dot(const PersonLanes &w, const GroupCounts<std::int16_t> &c) { return dot16(w.lane, c.lane); }
+inline int dot(const PersonLanes &w, const PersonLanes &c) { return dot16(w.lane, c.lane); }
+inline int dot(const PersonLanes &w, const GroupCounts<std::int32_t> &c)
+{
+    int sum = 0;
+    for (int k = 0; k < kLanes; ++k)
+        sum += int(w.lane[k]) * c.lane[k];
+    return sum;
+}
+
+// A small fixed-seed generator (splitmix64): the same numbers everywhere.
+class Random {
+public:
+    explicit Random(std::uint64_t seed) : state_(seed) {}
+    std::uint64_t next()
+    {
+        std::uint64_t z = (state_ += 0x9E3779B97F4A7C15ULL);
+        z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ULL;
+        z = (z ^ (z >> 27)) * 0x94D049BB133111EBULL;
+        return z ^ (z >> 31);
+    }
+    // 0 .. n - 1 for n >= 1.
+    int below(int n) { return int(next() % std::uint64_t(n)); }
+
+private:
+    std::uint64_t state_;
+};
+
+bool isPerson(const ProfileRecord &r) { return r.HasData != 0; }
+
+// How many people each group should hold so that sizes differ by as little
+// as the locks and slot counts allow: the same level L for every group,
+// clamped to [low, high], plus one for some groups to use everybody up.
+// Groups already holding more people get the extra one first.
+std::vector<int> evenTargets(const std::vector<int> &low, const std::vector<int> &high,
+                             const std::vector<int> &current, int people)
+{
+    const std::size_t groups = low.size();
+    auto filled = [&](int level) {
+        long long sum = 0;
+        for (std::size_t g = 0; g < groups; ++g)
+            sum += std::clamp(level, low[g], std::max(low[g], high[g]));
+        return sum;
+    };
+    int maxHigh = 0;
+    for (int h : high)
+        maxHigh = std::max(maxHigh, h);
+    int level = 0;
+    while (level < maxHigh && filled(level + 1) <= people)
+        ++level;
+    std::vector<int> target(groups);
+    long long left = people;
+    for (std::size_t g = 0; g < groups; ++g) {
+        target[g] = std::clamp(level, low[g], std::max(low[g], high[g]));
+        left -= target[g];
+    }
+    std::vector<int> order;
+    for (std::size_t g = 0; g < groups; ++g) {
+        if (target[g] == level && level < high[g] && low[g] <= level)
+            order.push_back(int(g));
+    }
+    std::stable_sort(order.begin(), order.end(), [&](int a, int b) { return current[std::size_t(a)] > current[std::size_t(b)]; });
+    for (std::size_t k = 0; k < order.size() && left > 0; ++k, --left)
+        ++target[std::size_t(order[k])];
+    return target;
+}
+
+template <typename Count>
+class Improver {
+public:
+    Improver(const GroupTable &start, const ImproveOptions &options, const ImproveProgress &progress)
+        : start_(start), options_(options), progress_(progress), random_(0x51A7E5C0FFEEULL)
+    {
+        groups_ = start.NumGroups;
+        slots_ = start.GroupSize;
+        members_.assign(std::size_t(groups_), {});
+        capacity_.assign(std::size_t(groups_), slots_);
+        lockedCount_.assign(std::size_t(groups_), 0);
+        counts_.assign(std::size_t(groups_), GroupCounts<Count>{});
+        for (int g = 0; g < groups_; ++g) {
+            for (int s = 0; s < slots_; ++s) {
+                const std::size_t index = std::size_t(g) * std::size_t(slots_) + std::size_t(s);
+                const bool locked = index < options.lockedSlots.size() && options.lockedSlots[index];
+                const ProfileRecord &r = start.slotRecords[index];
+                if (!isPerson(r)) {
+                    if (locked)
+                        --capacity_[std::size_t(g)];  // a locked free slot stays free
+                    continue;
+                }
+                const int p = int(slot_.size());
+                slot_.push_back(int(index));
+                locked_.push_back(locked);
+                if (locked)
+                    ++lockedCount_[std::size_t(g)];
+                group_.push_back(g);
+                position_.push_back(int(members_[std::size_t(g)].size()));
+                members_[std::size_t(g)].push_back(p);
+                const TraitMasks m(r);
+                PersonLanes w{}, c{};
+                for (int t = 0; t < kTraitCount; ++t) {
+                    const auto bit = std::uint32_t(1) << t;
+                    const int own = (m.own & bit) ? 1 : 0;
+                    const int net = ((m.compatible & bit) ? 1 : 0) - ((m.incompatible & bit) ? 1 : 0);
+                    w.lane[t] = std::int16_t(net);
+                    w.lane[kTraitCount + t] = std::int16_t(own);
+                    c.lane[t] = std::int16_t(own);
+                    c.lane[kTraitCount + t] = std::int16_t(net);
+                }
+                weight_.push_back(w);
+                contribution_.push_back(c);
+                self_.push_back(dot(w, c));
+                GroupCounts<Count> &counts = counts_[std::size_t(g)];
+                for (int k = 0; k < kLanes; ++k)
+                    counts.lane[k] = Count(counts.lane[k] + c.lane[k]);
+            }
+        }
+        people_ = int(slot_.size());
+        for (int p = 0; p < people_; ++p)
+            total_ += scoreIn(p, group_[std::size_t(p)]) - self_[std::size_t(p)];
+        total_ /= 2;
+        startGroup_ = group_;
+    }
+
+    ImproveResult run()
+    {
+        if (people_ < 2 || groups_ < 2) {
+            if (options_.evenSizes && people_ > 0 && groups_ > 1)
+                spread();
+            return finish();
+        }
+        budget_ = workBudget();
+        findNeighbours();
+        if (options_.evenSizes)
+            spread();
+
+        queueAll();
+        localSearch();
+        long long stall = 0;
+        const long long maxStall = std::max<long long>(200, 20LL * people_);
+        while (!stopped() && stall < maxStall) {
+            log_.clear();
+            logging_ = true;
+            const long long before = total_;
+            kick();
+            localSearch();
+            logging_ = false;
+            if (total_ < before) {
+                undoRound();
+                ++stall;
+            } else if (total_ == before) {
+                ++stall;
+            } else {
+                stall = 0;
+            }
+        }
+        logging_ = false;
+        if (!cancelled_) {
+            // A last full pass, so that no person is left with an improving step
+            // the rounds did not look at.
+            budget_ += budget_ / 2;
+            queueAll();
+            localSearch();
+        }
+        if (progress_ && !cancelled_)
+            progress_(budget_, budget_);
+        return finish();
+    }
+
+private:
+    // ------------------------------------------------------------ scoring
+
+    int scoreIn(int p, int g)
+    {
+        ++work_;
+        return dot(weight_[std::size_t(p)], counts_[std::size_t(g)]);
+    }
+    int pair(int p, int q)
+    {
+        ++work_;
+        return dot(weight_[std::size_t(p)], contribution_[std::size_t(q)]);
+    }
+
+    int size(int g) const { return int(members_[std::size_t(g)].size()); }
+    bool canMove(int from, int to) const
+    {
+        if (size(to) >= capacity_[std::size_t(to)])
+            return false;
+        return !options_.evenSizes || size(from) > size(to);
+    }
+
+    // Moves p into group `to`, keeping the total exact.
+    void move(int p, int to)
+    {
+        const auto pi = std::size_t(p);
+        const int from = group_[pi];
+        total_ += scoreIn(p, to) - scoreIn(p, from) + self_[pi];
+        if (logging_)
+            log_.push_back({p, from});
+        GroupCounts<Count> &a = counts_[std::size_t(from)];
+        GroupCounts<Count> &b = counts_[std::size_t(to)];
+        const PersonLanes &c = contribution_[pi];
+        for (int k = 0; k < kLanes; ++k) {
+            a.lane[k] = Count(a.lane[k] - c.lane[k]);
+            b.lane[k] = Count(b.lane[k] + c.lane[k]);
+        }
+        std::vector<int> &old = members_[std::size_t(from)];
+        const int last = old.back();
+        old[std::size_t(position_[pi])] = last;
+        position_[std::size_t(last)] = position_[pi];
+        old.pop_back();
+        position_[pi] = int(members_[std::size_t(to)].size());
+        members_[std::size_t(to)].push_back(p);
+        group_[pi] = to;
+    }
+
+    void undoRound()
+    {
+        const bool was = logging_;
+        logging_ = false;
+        for (auto it = log_.rbegin(); it != log_.rend(); ++it)
+            move(it->person, it->from);
+        log_.clear();
+        logging_ = was;
+    }
+
+    // ------------------------------------------------------------ budget
+
+    long long workBudget() const
+    {
+        // About a few seconds of work for the largest pools; small pools end
+        // long before, when rounds stop finding anything.
+        const long long perPerson = 60000;
+        return std::min<long long>(1500000000LL, std::max<long long>(5000000LL, perPerson * people_));
+    }
+
+    bool stopped()
+    {
+        if (cancelled_ || work_ >= budget_)
+            return true;
+        if (progress_ && work_ >= nextReport_) {
+            nextReport_ = work_ + kReportEvery;
+            if (!progress_(std::min(work_, budget_), budget_))
+                cancelled_ = true;
+        }
+        return cancelled_;
+    }
+    static constexpr long long kReportEvery = 1 << 18;
+
+    // ------------------------------------------------------------ neighbours
+
+    // Each person's best partners (highest score, lower index on a tie).
+    void findNeighbours()
+    {
+        neighbourCount_ = std::min(kNeighbours, people_ - 1);
+        neighbours_.assign(std::size_t(people_) * std::size_t(neighbourCount_), 0);
+        std::vector<std::pair<int, int>> row;  // (-score, index)
+        for (int p = 0; p < people_; ++p) {
+            row.clear();
+            for (int q = 0; q < people_; ++q) {
+                if (q != p)
+                    row.push_back({-dot(weight_[std::size_t(p)], contribution_[std::size_t(q)]), q});
+            }
+            std::partial_sort(row.begin(), row.begin() + neighbourCount_, row.end());
+            for (int k = 0; k < neighbourCount_; ++k)
+                neighbours_[std::size_t(p) * std::size_t(neighbourCount_) + std::size_t(k)] = row[std::size_t(k)].second;
+        }
+        // Who has p among their partners.
+        reverseStart_.assign(std::size_t(people_) + 1, 0);
+        for (int x : neighbours_)
+            ++reverseStart_[std::size_t(x) + 1];
+        for (int p = 0; p < people_; ++p)
+            reverseStart_[std::size_t(p) + 1] += reverseStart_[std::size_t(p)];
+        reverse_.assign(neighbours_.size(), 0);
+        std::vector<int> fill(reverseStart_.begin(), reverseStart_.end() - 1);
+        for (int p = 0; p < people_; ++p)
+            for (int k = 0; k < neighbourCount_; ++k) {
+                const int q = neighbours_[std::size_t(p) * std::size_t(neighbourCount_) + std::size_t(k)];
+                reverse_[std::size_t(fill[std::size_t(q)]++)] = p;
+            }
+        stamp_.assign(std::size_t(groups_), 0);
+    }
+
+    // The groups worth trying for p, p's own group excluded.
+    void candidates(int p, std::vector<int> *out)
+    {
+        out->clear();
+        const int own = group_[std::size_t(p)];
+        if (groups_ <= kAllGroups) {
+            for (int g = 0; g < groups_; ++g) {
+                if (g != own)
+                    out->push_back(g);
+            }
+            return;
+        }
+        ++stampValue_;
+        stamp_[std::size_t(own)] = stampValue_;
+        const int *first = neighbours_.data() + std::size_t(p) * std::size_t(neighbourCount_);
+        for (int k = 0; k < neighbourCount_; ++k) {
+            const int g = group_[std::size_t(first[k])];
+            if (stamp_[std::size_t(g)] != stampValue_) {
+                stamp_[std::size_t(g)] = stampValue_;
+                out->push_back(g);
+            }
+        }
+    }
+
+    // ------------------------------------------------------------ local search
+
+    struct Step {
+        long long gain = 0;
+        int group = -1;
+        int partner = -1;  // -1: a move into a free slot
+    };
+
+    Step bestStep(int p)
+    {
+        Step best;
+        const auto pi = std::size_t(p);
+        const int a = group_[pi];
+        const int base = scoreIn(p, a) - self_[pi];
+        candidates(p, &candidateBuffer_);
+        for (int b : candidateBuffer_) {
+            const int gain = scoreIn(p, b) - base;
+            if (gain > best.gain && canMove(a, b))
+                best = Step{gain, b, -1};
+            for (int q : members_[std::size_t(b)]) {
+                const auto qi = std::size_t(q);
+                if (locked_[qi])
+                    continue;
+                const long long swapGain =
+                    gain + scoreIn(q, a) - scoreIn(q, b) + self_[qi] - 2LL * pair(p, q);
+                if (swapGain > best.gain)
+                    best = Step{swapGain, b, q};
+            }
+        }
+        return best;
+    }
+
+    void push(int p)
+    {
+        const auto pi = std::size_t(p);
+        if (locked_[pi] || queued_[pi])
+            return;
+        queued_[pi] = true;
+        queue_.push_back(p);
+    }
+
+    void queueAll()
+    {
+        queued_.assign(std::size_t(people_), false);
+        queue_.clear();
+        head_ = 0;
+        for (int p = 0; p < people_; ++p)
+            push(p);
+    }
+
+    void touched(int p)
+    {
+        push(p);
+        for (int k = reverseStart_[std::size_t(p)]; k < reverseStart_[std::size_t(p) + 1]; ++k)
+            push(reverse_[std::size_t(k)]);
+    }
+
+    void touchedGroup(int g)
+    {
+        for (int q : members_[std::size_t(g)])
+            push(q);
+    }
+
+    void localSearch()
+    {
+        while (head_ < queue_.size()) {
+            if (stopped())
+                return;
+            const int p = queue_[head_++];
+            queued_[std::size_t(p)] = false;
+            if (head_ > 4096 && head_ * 2 > queue_.size()) {
+                queue_.erase(queue_.begin(), queue_.begin() + std::ptrdiff_t(head_));
+                head_ = 0;
+            }
+            const Step step = bestStep(p);
+            if (step.gain <= 0)
+                continue;
+            const int a = group_[std::size_t(p)];
+            move(p, step.group);
+            if (step.partner >= 0)
+                move(step.partner, a);
+            touchedGroup(a);
+            touchedGroup(step.group);
+            touched(p);
+            if (step.partner >= 0)
+                touched(step.partner);
+        }
+    }
+
+    // A few random swaps and moves among groups that p might like.
+    void kick()
+    {
+        const int steps = 1 + random_.below(kMaxKick);
+        for (int k = 0; k < steps; ++k) {
+            const int p = random_.below(people_);
+            if (locked_[std::size_t(p)])
+                continue;
+            candidates(p, &candidateBuffer_);
+            if (candidateBuffer_.empty() || random_.below(4) == 0) {
+                candidateBuffer_.clear();
+                const int g = random_.below(groups_);
+                if (g != group_[std::size_t(p)])
+                    candidateBuffer_.push_back(g);
+            }
+            if (candidateBuffer_.empty())
+                continue;
+            const int b = candidateBuffer_[std::size_t(random_.below(int(candidateBuffer_.size())))];
+            const int a = group_[std::size_t(p)];
+            const std::vector<int> &others = members_[std::size_t(b)];
+            const int q = others.empty() ? -1 : others[std::size_t(random_.below(int(others.size())))];
+            if (canMove(a, b) && (q < 0 || random_.below(2) == 0)) {
+                move(p, b);
+            } else if (q >= 0 && !locked_[std::size_t(q)]) {
+                move(p, b);
+                move(q, a);
+                touched(q);
+            } else {
+                continue;
+            }
+            touchedGroup(a);
+            touchedGroup(b);
+            touched(p);
+        }
+    }
+
+    // ------------------------------------------------------------ even sizes
+
+    void spread()
+    {
+        std::vector<int> high(static_cast<std::size_t>(groups_)), current(static_cast<std::size_t>(groups_));
+        for (int g = 0; g < groups_; ++g) {
+            high[std::size_t(g)] = capacity_[std::size_t(g)];
+            current[std::size_t(g)] = size(g);
+        }
+        const std::vector<int> target = evenTargets(lockedCount_, high, current, people_);
+        // Each group with too many people gives away the ones who add least to
+        // it, each to the short group where they score highest.
+        for (int g = 0; g < groups_; ++g) {
+            while (size(g) > target[std::size_t(g)]) {
+                int leaving = -1;
+                long long worst = std::numeric_limits<long long>::max();
+                for (int q : members_[std::size_t(g)]) {
+                    if (locked_[std::size_t(q)])
+                        continue;
+                    const long long v = scoreIn(q, g) - self_[std::size_t(q)];
+                    if (v < worst || (v == worst && q < leaving)) {
+                        worst = v;
+                        leaving = q;
+                    }
+                }
+                if (leaving < 0)
+                    break;
+                int into = -1;
+                long long bestScore = std::numeric_limits<long long>::min();
+                for (int h = 0; h < groups_; ++h) {
+                    if (size(h) >= target[std::size_t(h)])
+                        continue;
+                    const long long v = scoreIn(leaving, h);
+                    if (v > bestScore) {
+                        bestScore = v;
+                        into = h;
+                    }
+                }
+                if (into < 0)
+                    break;
+                move(leaving, into);
+                spreadMoved_ = true;
+            }
+        }
+    }
+
+    // ------------------------------------------------------------ result
+
+    ImproveResult finish()
+    {
+        ImproveResult result;
+        result.cancelled = cancelled_;
+        if (!spreadMoved_ && group_ == startGroup_) {
+            result.groups = start_;
+            return result;
+        }
+        GroupTable &table = result.groups;
+        table.NumGroups = groups_;
+        table.GroupSize = slots_;
+        table.slotRecords.assign(start_.slotRecords.size(), ProfileRecord{});
+        std::vector<bool> taken(table.slotRecords.size(), false);
+        for (std::size_t index = 0; index < table.slotRecords.size(); ++index) {
+            if (index < options_.lockedSlots.size() && options_.lockedSlots[index]) {
+                table.slotRecords[index] = start_.slotRecords[index];
+                taken[index] = true;
+            }
+        }
+        for (int g = 0; g < groups_; ++g) {
+            std::vector<int> stay = members_[std::size_t(g)];
+            // Those who were here first, in their old order, then the newcomers.
+            std::sort(stay.begin(), stay.end(), [&](int x, int y) {
+                const bool xNew = startGroup_[std::size_t(x)] != g, yNew = startGroup_[std::size_t(y)] != g;
+                return xNew != yNew ? !xNew : x < y;
+            });
+            std::size_t next = std::size_t(g) * std::size_t(slots_);
+            for (int p : stay) {
+                if (locked_[std::size_t(p)])
+                    continue;
+                while (taken[next])
+                    ++next;
+                table.slotRecords[next] = start_.slotRecords[std::size_t(slot_[std::size_t(p)])];
+                taken[next] = true;
+            }
+        }
+        return result;
+    }
+
+    static constexpr int kNeighbours = 16;
+    static constexpr int kAllGroups = 32;
+    static constexpr int kMaxKick = 4;
+
+    const GroupTable &start_;
+    const ImproveOptions &options_;
+    const ImproveProgress &progress_;
+    Random random_;
+
+    int groups_ = 0;
+    int slots_ = 0;
+    int people_ = 0;
+    std::vector<int> slot_;  // start table index of each person
+    std::vector<bool> locked_;
+    std::vector<PersonLanes> weight_, contribution_;
+    std::vector<int> self_;
+    std::vector<int> group_, startGroup_, position_;
+    std::vector<std::vector<int>> members_;
+    std::vector<int> capacity_, lockedCount_;
+    std::vector<GroupCounts<Count>> counts_;
+    long long total_ = 0;
+
+    int neighbourCount_ = 0;
+    std::vector<int> neighbours_, reverseStart_, reverse_;
+    std::vector<unsigned> stamp_;
+    unsigned stampValue_ = 0;
+    std::vector<int> candidateBuffer_;
+
+    std::vector<int> queue_;
+    std::size_t head_ = 0;
+    std::vector<bool> queued_;
+
+    struct Logged {
+        int person;
+        int from;
+    };
+    std::vector<Logged> log_;
+    bool logging_ = false;
+
+    long long work_ = 0, budget_ = 0, nextReport_ = 0;
+    bool cancelled_ = false;
+    bool spreadMoved_ = false;
+};
+
+} // namespace
+
+ImproveResult improveGroups(const GroupTable &start, const ImproveOptions &options, const ImproveProgress &progress)
+{
+    if (start.GroupSize <= std::numeric_limits<std::int16_t>::max())
+        return Improver<std::int16_t>(start, options, progress).run();
+    return Improver<std::int32_t>(start, options, progress).run();
 }
 
 } // namespace quorvia
