@@ -45,13 +45,21 @@ private:
         }
         case Kind::Swap:
             o.exchange(a, b);
+            // Each person takes the other's place in a group of the same
+            // size: only the two groups' fits change, not the bound.
+            if (o.peopleIn(a.group) == o.peopleIn(b.group)) {
+                o.refreshGroups(a.group, b.group);
+                return;
+            }
             break;
         case Kind::PinPerson:
             o.personPins_[o.indexOf(a)] = forward == pinned;
-            break;
+            o.refreshPins();
+            return;
         case Kind::PinGroup:
             o.groupPins_[std::size_t(group)] = forward == pinned;
-            break;
+            o.refreshPins();
+            return;
         case Kind::Table:
             o.replaceTable(forward ? after : before);
             break;
@@ -262,6 +270,37 @@ void GroupArrangement::replaceTable(const GroupTable &table)
     // Improve keeps pinned people in their slots, so the pins stay valid.
     groups_ = table;
     personPins_.resize(groups_.slotRecords.size(), 0);
+}
+
+GroupFit GroupArrangement::fitOf(int group) const
+{
+    GroupTable one;
+    one.NumGroups = 1;
+    one.GroupSize = groups_.GroupSize;
+    const auto first = groups_.slotRecords.begin() + std::ptrdiff_t(indexOf({group, 0}));
+    one.slotRecords.assign(first, first + groups_.GroupSize);
+    return assessGroups(one).total;
+}
+
+void GroupArrangement::refreshGroups(int first, int second)
+{
+    for (int group : {first, second}) {
+        GroupFit &fit = report_.groups[std::size_t(group)];
+        report_.total.score -= fit.score;
+        report_.total.conflicts -= fit.conflicts;
+        fit = fitOf(group);
+        report_.total.score += fit.score;
+        report_.total.conflicts += fit.conflicts;
+    }
+    report_.percentOfBound = report_.bound > 0 ? 100.0 * double(report_.total.score) / double(report_.bound) : 100.0;
+    ++revision_;
+    emit changed();
+}
+
+void GroupArrangement::refreshPins()
+{
+    ++revision_;
+    emit changed();
 }
 
 void GroupArrangement::refresh()

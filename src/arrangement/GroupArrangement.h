@@ -81,7 +81,12 @@ private:
     int firstFreeSlot(int group) const;
     void exchange(Slot a, Slot b);
     void replaceTable(const GroupTable &table);
+    // The quality follows each change: all of it, only two groups' fits
+    // (the bound stays), or nothing (pins).
     void refresh();
+    void refreshGroups(int first, int second);
+    void refreshPins();
+    GroupFit fitOf(int group) const;
 
     GroupTable groups_;
     GroupTable saved_;

@@ -68,9 +68,6 @@ void BoardWindow::buildActions()
     chkEvenSizes = new QCheckBox(tr("Even sizes"), bar);
     chkEvenSizes->setObjectName(QStringLiteral("chkEvenSizes"));
     bar->addWidget(chkEvenSizes);
-    bar->addSeparator();
-    bar->addAction(mnuUndo);
-    bar->addAction(mnuRedo);
 
     view_->setContextMenuPolicy(Qt::ActionsContextMenu);
     view_->addActions({mnuMoveToGroup, mnuSwapWith, mnuPinPerson, mnuPinGroup});
