@@ -46,6 +46,13 @@ int BoardView::columns() const
     return std::max(1, width / (cardWidth_ + kGap));
 }
 
+// The cards share the width, so the grid fills the window without a ragged edge.
+int BoardView::cardWidth() const
+{
+    const int cols = columns();
+    return std::max(cardWidth_, (viewport()->width() - kGap) / cols - kGap);
+}
+
 int BoardView::cardHeight() const
 {
     return headerHeight_ + model_->slotCount() * rowHeight_ + 6;
@@ -64,9 +71,9 @@ void BoardView::updateScrollBars()
 QRect BoardView::cardRect(int group) const
 {
     const int cols = columns();
-    const int x = kGap + (group % cols) * (cardWidth_ + kGap);
+    const int x = kGap + (group % cols) * (cardWidth() + kGap);
     const long long y = kGap + (long long)(group / cols) * (cardHeight() + kGap) - verticalScrollBar()->value();
-    return QRect(x, int(y), cardWidth_, cardHeight());
+    return QRect(x, int(y), cardWidth(), cardHeight());
 }
 
 QRect BoardView::slotRect(Slot at) const
@@ -82,9 +89,9 @@ BoardView::Slot BoardView::slotAt(const QPoint &point) const
     const long long y = (long long)point.y() + verticalScrollBar()->value() - kGap;
     if (x < 0 || y < 0)
         return {};
-    const long long col = x / (cardWidth_ + kGap);
+    const long long col = x / (cardWidth() + kGap);
     const long long row = y / (cardHeight() + kGap);
-    if (col >= cols || x % (cardWidth_ + kGap) >= cardWidth_ || y % (cardHeight() + kGap) >= cardHeight())
+    if (col >= cols || x % (cardWidth() + kGap) >= cardWidth() || y % (cardHeight() + kGap) >= cardHeight())
         return {};
     const long long group = row * cols + col;
     if (group >= model_->groupCount())
@@ -211,10 +218,12 @@ void BoardView::paintCard(QPainter &painter, int group, const QRect &exposed)
         const bool isCurrent = current_ == at && hasFocus();
         if (dragging_ && dropTarget_ == at && drop != BoardModel::Drop::None)
             painter.fillRect(rect, drop == BoardModel::Drop::Refused ? kDropRefused : kDropOk);
+        else if (isCurrent)
+            painter.fillRect(rect, palette().highlight());
+        else if (pickFrom_ == at)
+            painter.fillRect(rect, QColor(0xff, 0xe0, 0x80));
         else if (current_ == at)
-            painter.fillRect(rect, isCurrent ? palette().highlight() : palette().alternateBase());
-        if (pickFrom_ == at)
-            painter.fillRect(rect.adjusted(0, 0, 0, 0), QColor(0xff, 0xe0, 0x80));
+            painter.fillRect(rect, palette().alternateBase());
         const bool conflict = person && model_->inConflict(at);
         if (conflict) {
             painter.setPen(kConflict);

@@ -52,6 +52,7 @@ protected:
 private:
     int columns() const;
     int cardHeight() const;
+    int cardWidth() const;
     int rowHeight() const { return rowHeight_; }
     void updateScrollBars();
     void paintCard(QPainter &painter, int group, const QRect &exposed);
