@@ -1,5 +1,6 @@
 #include "grouping/GroupImprover.h"
 
+#include "grouping/PairScan.h"
 #include "grouping/TraitMasks.h"
 
 #include <algorithm>
@@ -10,20 +11,17 @@
 #include <emmintrin.h>
 #endif
 
-// The search: an iterated local search. The local search takes the best swap
-// or move of one person at a time (first person, best option) until no person
-// has an improving one; a round then kicks the groups with a few random swaps
-// and moves, searches locally again, and keeps the result only when the total
-// is not lower than before the kick, undoing the round otherwise. The total
-// never falls below the starting one, so the current groups are always the
-// best found.
+// The search: simulated annealing over swaps and moves, then a local search
+// from the best groups it met (each person's best improving swap or move until
+// nobody has one). The result is the best groups met, so never worse than the
+// start.
 //
 // A person's score against a group is a dot product of the person's weights
 // with the group's trait counts, so it costs the same whatever the group's
-// size. The candidate groups of a person are all groups when there are few,
-// otherwise the groups of the people they score highest with. Everything is
-// counted in work units (one dot product each); the budget and the random
-// kicks (a fixed-seed generator) make the result the same on every machine.
+// size. The groups tried for a person are any group when there are few, and
+// mostly the groups of the people they score highest with otherwise.
+// Everything is counted in work units (one dot product each); the budget and
+// a fixed-seed generator make the result the same on every machine.
 
 namespace quorvia {
 namespace {
@@ -161,6 +159,7 @@ public:
                 position_.push_back(int(members_[std::size_t(g)].size()));
                 members_[std::size_t(g)].push_back(p);
                 const TraitMasks m(r);
+                masks_.push_back(m);
                 PersonLanes w{}, c{};
                 for (int t = 0; t < kTraitCount; ++t) {
                     const auto bit = std::uint32_t(1) << t;
@@ -198,31 +197,11 @@ public:
         if (options_.evenSizes)
             spread();
 
-        queueAll();
-        localSearch();
-        long long stall = 0;
-        const long long maxStall = std::max<long long>(200, 20LL * people_);
-        while (!stopped() && stall < maxStall) {
-            log_.clear();
-            logging_ = true;
-            const long long before = total_;
-            kick();
-            localSearch();
-            logging_ = false;
-            if (total_ < before) {
-                undoRound();
-                ++stall;
-            } else if (total_ == before) {
-                ++stall;
-            } else {
-                stall = 0;
-            }
-        }
-        logging_ = false;
+        anneal();
         if (!cancelled_) {
-            // A last full pass, so that no person is left with an improving step
-            // the rounds did not look at.
-            budget_ += budget_ / 2;
+            // A last pass from the best groups, so that nobody is left with an
+            // improving step the annealing did not take.
+            budget_ += budget_ / 4;
             queueAll();
             localSearch();
         }
@@ -259,8 +238,6 @@ private:
         const auto pi = std::size_t(p);
         const int from = group_[pi];
         total_ += scoreIn(p, to) - scoreIn(p, from) + self_[pi];
-        if (logging_)
-            log_.push_back({p, from});
         GroupCounts<Count> &a = counts_[std::size_t(from)];
         GroupCounts<Count> &b = counts_[std::size_t(to)];
         const PersonLanes &c = contribution_[pi];
@@ -276,16 +253,6 @@ private:
         position_[pi] = int(members_[std::size_t(to)].size());
         members_[std::size_t(to)].push_back(p);
         group_[pi] = to;
-    }
-
-    void undoRound()
-    {
-        const bool was = logging_;
-        logging_ = false;
-        for (auto it = log_.rbegin(); it != log_.rend(); ++it)
-            move(it->person, it->from);
-        log_.clear();
-        logging_ = was;
     }
 
     // ------------------------------------------------------------ budget
@@ -318,16 +285,17 @@ private:
     {
         neighbourCount_ = std::min(kNeighbours, people_ - 1);
         neighbours_.assign(std::size_t(people_) * std::size_t(neighbourCount_), 0);
-        std::vector<std::pair<int, int>> row;  // (-score, index)
-        for (int p = 0; p < people_; ++p) {
-            row.clear();
-            for (int q = 0; q < people_; ++q) {
-                if (q != p)
-                    row.push_back({-dot(weight_[std::size_t(p)], contribution_[std::size_t(q)]), q});
+        {
+            const grouping::PairScan scan(masks_);
+            grouping::PairScan::Row row;
+            std::vector<int> best;
+            for (int p = 0; p < people_; ++p) {
+                scan.best(p, neighbourCount_, &best, row);
+                std::copy(best.begin(), best.end(), neighbours_.begin() + std::ptrdiff_t(p) * neighbourCount_);
+                work_ += people_ / kRowWorkDivisor;
+                if (p % 64 == 0 && stopped())
+                    break;
             }
-            std::partial_sort(row.begin(), row.begin() + neighbourCount_, row.end());
-            for (int k = 0; k < neighbourCount_; ++k)
-                neighbours_[std::size_t(p) * std::size_t(neighbourCount_) + std::size_t(k)] = row[std::size_t(k)].second;
         }
         // Who has p among their partners.
         reverseStart_.assign(std::size_t(people_) + 1, 0);
@@ -458,40 +426,150 @@ private:
         }
     }
 
-    // A few random swaps and moves among groups that p might like.
-    void kick()
+    // ------------------------------------------------------------ annealing
+
+    // A random step: p swaps with a member of another group, or moves into
+    // its free slot. The group is mostly that of one of p's best partners.
+    struct Proposal {
+        int person = -1, group = -1, partner = -1;
+        long long gain = 0;
+    };
+
+    bool propose(Proposal *step)
     {
-        const int steps = 1 + random_.below(kMaxKick);
-        for (int k = 0; k < steps; ++k) {
-            const int p = random_.below(people_);
-            if (locked_[std::size_t(p)])
-                continue;
-            candidates(p, &candidateBuffer_);
-            if (candidateBuffer_.empty() || random_.below(4) == 0) {
-                candidateBuffer_.clear();
-                const int g = random_.below(groups_);
-                if (g != group_[std::size_t(p)])
-                    candidateBuffer_.push_back(g);
-            }
-            if (candidateBuffer_.empty())
-                continue;
-            const int b = candidateBuffer_[std::size_t(random_.below(int(candidateBuffer_.size())))];
-            const int a = group_[std::size_t(p)];
-            const std::vector<int> &others = members_[std::size_t(b)];
-            const int q = others.empty() ? -1 : others[std::size_t(random_.below(int(others.size())))];
-            if (canMove(a, b) && (q < 0 || random_.below(2) == 0)) {
-                move(p, b);
-            } else if (q >= 0 && !locked_[std::size_t(q)]) {
-                move(p, b);
-                move(q, a);
-                touched(q);
-            } else {
-                continue;
-            }
-            touchedGroup(a);
-            touchedGroup(b);
-            touched(p);
+        const int p = movable_[std::size_t(random_.below(int(movable_.size())))];
+        const auto pi = std::size_t(p);
+        const int a = group_[pi];
+        int b = -1;
+        if (groups_ > kAllGroups && random_.below(8) != 0)
+            b = group_[std::size_t(neighbours_[pi * std::size_t(neighbourCount_)
+                                              + std::size_t(random_.below(neighbourCount_))])];
+        else
+            b = random_.below(groups_);
+        ++work_;
+        if (b == a)
+            return false;
+        const std::vector<int> &others = members_[std::size_t(b)];
+        int q = -1;
+        if (!others.empty() && !(canMove(a, b) && random_.below(4) == 0)) {
+            q = others[std::size_t(random_.below(int(others.size())))];
+            if (locked_[std::size_t(q)])
+                return false;
+        } else if (!canMove(a, b)) {
+            return false;
         }
+        long long gain = scoreIn(p, b) - scoreIn(p, a) + self_[pi];
+        if (q >= 0)
+            gain += scoreIn(q, a) - scoreIn(q, b) + self_[std::size_t(q)] - 2LL * pair(p, q);
+        *step = Proposal{p, b, q, gain};
+        return true;
+    }
+
+    void take(const Proposal &step)
+    {
+        const int a = group_[std::size_t(step.person)];
+        move(step.person, step.group);
+        remember(step.person);
+        if (step.partner >= 0) {
+            move(step.partner, a);
+            remember(step.partner);
+        }
+        if (total_ > bestTotal_) {
+            for (int p : changed_) {
+                bestGroup_[std::size_t(p)] = group_[std::size_t(p)];
+                isChanged_[std::size_t(p)] = false;
+            }
+            changed_.clear();
+            bestTotal_ = total_;
+        }
+    }
+
+    void remember(int p)
+    {
+        if (!isChanged_[std::size_t(p)]) {
+            isChanged_[std::size_t(p)] = true;
+            changed_.push_back(p);
+        }
+    }
+
+    // Simulated annealing from the current groups; ends in the best groups it
+    // met. The temperature falls in steps of 5%, spread evenly over the
+    // budget; a worse step is taken with probability exp(-loss / temperature),
+    // read from a table built with whole numbers only, so that every machine
+    // takes the same steps.
+    void anneal()
+    {
+        for (int p = 0; p < people_; ++p) {
+            if (!locked_[std::size_t(p)])
+                movable_.push_back(p);
+        }
+        if (movable_.empty())
+            return;
+        bestTotal_ = total_;
+        bestGroup_ = group_;
+        isChanged_.assign(std::size_t(people_), false);
+
+        // The typical loss of a random step sets the starting temperature.
+        long long losses = 0, lossCount = 0;
+        Proposal step;
+        for (int k = 0; k < 1000; ++k) {
+            if (propose(&step) && step.gain < 0) {
+                losses -= step.gain;
+                ++lossCount;
+            }
+        }
+        if (lossCount == 0)
+            return;
+        const double start = double(losses) / double(lossCount) * kStartFactor;
+        const double end = start * kEndFactor;
+        int stages = 0;
+        for (double t = start; t > end; t *= kCooling)
+            ++stages;
+        const long long perStage = std::max<long long>(1, (budget_ - work_) / std::max(1, stages));
+        double temperature = start;
+        long long stageEnd = work_ + perStage;
+        const std::vector<std::uint32_t> &accept = acceptanceTable();
+        while (!stopped()) {
+            for (int k = 0; k < 256; ++k) {
+                if (!propose(&step))
+                    continue;
+                if (step.gain >= 0) {
+                    take(step);
+                    continue;
+                }
+                const double index = double(-step.gain) * double(kTableStepsPerUnit) / temperature;
+                if (index < double(accept.size())
+                    && std::uint32_t(random_.next() >> 32) < accept[std::size_t(index)])
+                    take(step);
+            }
+            if (work_ >= stageEnd) {
+                temperature *= kCooling;
+                stageEnd += perStage;
+            }
+        }
+        // Back to the best groups met.
+        for (int p : changed_) {
+            if (group_[std::size_t(p)] != bestGroup_[std::size_t(p)])
+                move(p, bestGroup_[std::size_t(p)]);
+        }
+        changed_.clear();
+    }
+
+    // accept[k] = 2^32 * exp(-k / kTableStepsPerUnit), down to where it is 0.
+    static const std::vector<std::uint32_t> &acceptanceTable()
+    {
+        static const std::vector<std::uint32_t> table = [] {
+            // exp(-1/16) in 32-bit fixed point.
+            constexpr std::uint64_t kStep = 4034748382ULL;
+            std::vector<std::uint32_t> values;
+            std::uint64_t v = 0xFFFFFFFFULL;
+            while (v > 0) {
+                values.push_back(std::uint32_t(v));
+                v = (v * kStep) >> 32;
+            }
+            return values;
+        }();
+        return table;
     }
 
     // ------------------------------------------------------------ even sizes
@@ -582,8 +660,13 @@ private:
     }
 
     static constexpr int kNeighbours = 16;
+    // A row of pair scores costs about as much as this many dot products per person.
+    static constexpr std::int64_t kRowWorkDivisor = 16;
     static constexpr int kAllGroups = 32;
-    static constexpr int kMaxKick = 4;
+    static constexpr double kStartFactor = 0.5;
+    static constexpr double kEndFactor = 0.02;
+    static constexpr double kCooling = 0.95;
+    static constexpr int kTableStepsPerUnit = 16;
 
     const GroupTable &start_;
     const ImproveOptions &options_;
@@ -595,6 +678,7 @@ private:
     int people_ = 0;
     std::vector<int> slot_;  // start table index of each person
     std::vector<bool> locked_;
+    std::vector<TraitMasks> masks_;
     std::vector<PersonLanes> weight_, contribution_;
     std::vector<int> self_;
     std::vector<int> group_, startGroup_, position_;
@@ -613,12 +697,11 @@ private:
     std::size_t head_ = 0;
     std::vector<bool> queued_;
 
-    struct Logged {
-        int person;
-        int from;
-    };
-    std::vector<Logged> log_;
-    bool logging_ = false;
+    std::vector<int> movable_;  // the people not locked
+    long long bestTotal_ = 0;
+    std::vector<int> bestGroup_;
+    std::vector<int> changed_;  // people whose group differs from bestGroup_, or did
+    std::vector<bool> isChanged_;
 
     long long work_ = 0, budget_ = 0, nextReport_ = 0;
     bool cancelled_ = false;
