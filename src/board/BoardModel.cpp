@@ -1,6 +1,7 @@
 #include "board/BoardModel.h"
 
 #include "arrangement/GroupDescriptions.h"
+#include "grouping/GroupBuilder.h"
 #include "pool/PoolListing.h"
 
 #include <QUndoStack>
@@ -64,6 +65,12 @@ bool BoardModel::inConflict(Slot at) const
     if (mark < 0)
         mark = hasConflict(groups, at.group, at.slot) ? 1 : 0;
     return mark == 1;
+}
+
+bool BoardModel::clash(Slot a, Slot b) const
+{
+    const GroupTable &groups = arrangement_->groups();
+    return isPerson(a) && isPerson(b) && CompatibilityScore(groups.at(a.group, a.slot), groups.at(b.group, b.slot)) < 0;
 }
 
 BoardModel::Drop BoardModel::dropFor(Slot from, Slot to) const

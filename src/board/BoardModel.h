@@ -35,6 +35,8 @@ public:
     bool isPinned(Slot at) const { return arrangement_->isPersonPinned(at); }
     bool isGroupPinned(int group) const { return arrangement_->isGroupPinned(group); }
     bool inConflict(Slot at) const;
+    // Whether the two people score below 0 together.
+    bool clash(Slot a, Slot b) const;
 
     // Dropping the person at `from` onto `to`: a person there means a swap,
     // a free slot or the card's title (slot -1) a move into that group.

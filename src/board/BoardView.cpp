@@ -241,6 +241,12 @@ void BoardView::paintCard(QPainter &painter, int group, const QRect &exposed)
                          fontMetrics().elidedText(model_->slotText(at), Qt::ElideRight, textRect.width()));
         if (model_->isPinned(at))
             paintPin(painter, QRect(rect.right() - 20, rect.y(), 16, rect.height()));
+        // The other side of each conflict of the person picked.
+        if (current_.group == group && current_.slot != s && model_->clash(current_, at)) {
+            painter.setPen(QPen(kConflict, 1.5));
+            painter.setBrush(Qt::NoBrush);
+            painter.drawRect(rect.adjusted(2, 1, -3, -2));
+        }
     }
 }
 

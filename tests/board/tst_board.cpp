@@ -54,6 +54,7 @@ private slots:
         QCOMPARE(model.groupTitle(0) + " | " + model.groupSummary(0), "Group 1 | Score \u22121, 1 conflict");
         QCOMPARE(model.slotText({0, 1}) + " | " + model.slotText({1, 2}), "Ray, Bob (Clerk) | NONE");
         QVERIFY(model.inConflict({0, 0}) && model.inConflict({0, 1}) && !model.inConflict({0, 2}));
+        QVERIFY(model.clash({0, 1}, {0, 0}) && !model.clash({0, 0}, {0, 2}) && !model.clash({0, 0}, {1, 2}));
         QVERIFY2(model.slotToolTip({0, 0}).contains("Bob does not work well with"), qPrintable(model.slotToolTip({0, 0})));
 
         using D = BoardModel::Drop;
