@@ -56,6 +56,8 @@ QString improveArrangement(QWidget *parent, GroupArrangement &arrangement, bool 
     QTimer ticker;
     ticker.setInterval(50);
     QObject::connect(&ticker, &QTimer::timeout, &progress, [&] {
+        if (progress.wasCanceled())
+            cancel = true;
         const long long whole = total.load();
         if (whole > 0 && !cancel.load())
             progress.setValue(int(std::min<long long>(999, done.load() * 1000 / whole)));
@@ -80,16 +82,17 @@ QString improveArrangement(QWidget *parent, GroupArrangement &arrangement, bool 
                                    : QApplication::translate("Improve", "Improve");
     const bool changed = arrangement.applyImproved(result.groups, name);
     const QualityReport &report = arrangement.report();
-    QString message;
-    if (!changed)
-        message = QApplication::translate("Improve", "Improve found no better groups: total score %1, %2 of an upper bound.")
-                      .arg(before).arg(percent(report.percentOfBound));
-    else
-        message = QApplication::translate("Improve", "Improved the groups: total score %1 to %2, %3 of an upper bound.")
-                      .arg(before).arg(report.total.score).arg(percent(report.percentOfBound));
+    const QString percentText = percent(report.percentOfBound);
+    if (result.cancelled && !changed)
+        return QApplication::translate("Improve", "Improve cancelled before it found better groups; they are as they were.");
     if (result.cancelled)
-        message = QApplication::translate("Improve", "Improve cancelled; kept the best groups found so far. ") + message;
-    return message;
+        return QApplication::translate("Improve", "Improve cancelled; kept the best groups found so far: total score %1 to %2, %3 of an upper bound.")
+            .arg(before).arg(report.total.score).arg(percentText);
+    if (!changed)
+        return QApplication::translate("Improve", "Improve found no better groups: total score %1, %2 of an upper bound.")
+            .arg(before).arg(percentText);
+    return QApplication::translate("Improve", "Improved the groups: total score %1 to %2, %3 of an upper bound.")
+        .arg(before).arg(report.total.score).arg(percentText);
 }
 
 } // namespace quorvia
