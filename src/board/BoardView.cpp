@@ -32,8 +32,7 @@ BoardView::BoardView(BoardModel *model, QWidget *parent) : QAbstractScrollArea(p
     connect(model, &BoardModel::changed, this, [this] {
         if (current_.group >= model_->groupCount() || current_.slot >= model_->slotCount())
             current_ = {};
-        if (pickFrom_.group >= 0 && !model_->isPerson(pickFrom_))
-            pickFrom_ = {};
+        pickFrom_ = {};  // whoever was picked may stand elsewhere now
         updateScrollBars();
         viewport()->update();
     });

@@ -103,7 +103,10 @@ void MainWindow::setUpQuality()
     });
     connect(arrangement_, &GroupArrangement::changed, this, [this] {
         Groups = arrangement_->groups();
-        txtGroups->setPlainText(groupListing(Groups));
+        // A pin changes no line: the box keeps its place then.
+        const QString listing = groupListing(Groups);
+        if (txtGroups->toPlainText() != QString(listing).replace(QLatin1String("\r\n"), QLatin1String("\n")))
+            txtGroups->setPlainText(listing);
         const bool any = arrangement_->hasGroups();
         for (QWidget *control : std::initializer_list<QWidget *>{cmdImprove, cmdArrangeGroups})
             control->setEnabled(any);
