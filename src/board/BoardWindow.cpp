@@ -104,6 +104,7 @@ void BoardWindow::showBoard()
     if (!placed_) {
         resize(980, 680);
         placed_ = true;
+        say(tr("Drag a person onto a free place or a group's title to move them, onto a person to swap the two."));
     }
     show();
     raise();

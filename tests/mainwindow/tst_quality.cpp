@@ -142,6 +142,7 @@ private slots:
         // Once exported, a new Calculate replaces them without a question and clears the history.
         FileDialog::queueChoice(dir.filePath("groups.txt"));
         QTest::mouseClick(window.findChild<QPushButton *>("cmdExport"), Qt::LeftButton);
+        QCOMPARE(readFile(dir.filePath("groups.txt")), groupsDocumentBytes(improved));
         const std::size_t asked = MessageBox::shownBoxes().size();
         QTest::mouseClick(window.findChild<QPushButton *>("cmdCalculate"), Qt::LeftButton);
         QCOMPARE(MessageBox::shownBoxes().size(), asked);
