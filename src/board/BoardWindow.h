@@ -22,6 +22,7 @@ public:
     void showBoard();
     BoardModel *model() const { return model_; }
     BoardView *view() const { return view_; }
+    QCheckBox *evenSizes() const { return chkEvenSizes; }
 
 public slots:
     void mnuMoveToGroup_Click();

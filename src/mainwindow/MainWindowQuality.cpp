@@ -14,6 +14,7 @@
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QStatusBar>
 #include <QUndoStack>
 
@@ -65,7 +66,9 @@ void MainWindow::setUpQuality()
     setTabOrder(cmdExport, cmdImprove);
     setTabOrder(cmdImprove, chkEvenSizes);
     setTabOrder(chkEvenSizes, cmdArrangeGroups);
-    resize(width(), std::max(height(), 720));
+    // Room for the read-out under the groups, as far as the screen allows.
+    const int screenHeight = screen() ? screen()->availableGeometry().height() - 60 : 720;
+    resize(width(), std::max(height(), std::min(720, screenHeight)));
 
     mnuGroups = new QMenu(tr("Gro&ups"), this);
     mnuGroups->setObjectName(QStringLiteral("mnuGroups"));
@@ -152,8 +155,13 @@ void MainWindow::mnuArrangeGroups_Click()
         statusBar()->showMessage(tr("There are no groups to arrange: press Calculate first."));
         return;
     }
-    if (!frmBoard)
+    if (!frmBoard) {
         frmBoard = new BoardWindow(arrangement_, this);
+        // One "Even sizes" choice, whichever window Improve is started from.
+        frmBoard->evenSizes()->setChecked(chkEvenSizes->isChecked());
+        connect(chkEvenSizes, &QCheckBox::toggled, frmBoard->evenSizes(), &QCheckBox::setChecked);
+        connect(frmBoard->evenSizes(), &QCheckBox::toggled, chkEvenSizes, &QCheckBox::setChecked);
+    }
     frmBoard->showBoard();
     statusBar()->showMessage(tr("Opened the board of %1 groups.").arg(Groups.NumGroups));
 }
