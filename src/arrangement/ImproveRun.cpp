@@ -73,6 +73,12 @@ QString improveArrangement(QWidget *parent, GroupArrangement &arrangement, bool 
     worker->wait();
     ticker.stop();
     QApplication::restoreOverrideCursor();
+    // The window Improve was started from gets the keyboard back (Ctrl+Z
+    // straight away), unless the user went elsewhere meanwhile.
+    const bool dialogActive = progress.isVisible() && QApplication::activeWindow() == &progress;
+    progress.hide();
+    if (dialogActive && parent)
+        parent->window()->activateWindow();
 
     // Another step (a Calculate, a move) may have come in before the dialog showed.
     if (arrangement.revision() != revision)

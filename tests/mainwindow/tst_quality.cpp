@@ -114,6 +114,7 @@ private slots:
             sizes.insert(fit.people);
         QCOMPARE(sizes, std::multiset<int>({3, 3, 4, 4}));
 
+        QVERIFY(QTest::qWaitForWindowActive(&window));  // back from the progress dialog, if it showed
         QTest::keyClick(&window, Qt::Key_Z, Qt::ControlModifier);
         QCOMPARE(window.Groups.slotRecords, calculated.slotRecords);
         check("&Undo");
