@@ -266,8 +266,14 @@ void BoardView::paintPin(QPainter &painter, const QRect &box) const
 void BoardView::mousePressEvent(QMouseEvent *event)
 {
     const Slot at = slotAt(event->position().toPoint());
-    if (at.group < 0 || at.slot < 0)
+    if (at.group < 0)
         return;
+    if (at.slot < 0) {
+        // The title picks the group, for Pin Group and the keyboard.
+        if (!isPickingSwap())
+            setCurrent({at.group, 0});
+        return;
+    }
     setCurrent(at);
     if (event->button() != Qt::LeftButton)
         return;
