@@ -15,9 +15,16 @@ QString usageText()
         "      One line per person in the order of the selection list:\n"
         "      the record number, a TAB, the item text.\n"
         "  quorvia-cli groups POOL [--amount N | --per-group N] [--select R1,R2,...] [-o FILE]\n"
+        "                         [--improve [--even] [--keep R1,R2,...]] [--report]\n"
         "      Calculates the groups as the Calculate button does. N is 0 to 999 (0: the default);\n"
         "      --select takes record numbers (from 1); without it everybody takes part.\n"
         "      -o FILE writes the groups document as the Export command does.\n"
+        "      --improve then moves people between the groups to raise their total score;\n"
+        "      --even first spreads them so that group sizes differ by at most one;\n"
+        "      --keep leaves the people of the given records where Calculate put them.\n"
+        "      --report prints instead of the groups one line per group (group, people, score,\n"
+        "      conflicts, TAB-separated), then \"total\", people, score, conflicts, the upper\n"
+        "      bound of the score and the score as a percentage of it.\n"
         "  quorvia-cli --help\n");
 }
 

@@ -28,47 +28,97 @@ namespace {
 
 using grouping::TraitMasks;
 
-// Lanes 0..21: own traits (of a member) or compatible minus incompatible (of
-// the person scored); lanes 22..43 the other way round; 44..47 pad.
+// A person as scored against a group: lanes 0..21 compatible minus
+// incompatible, lanes 22..43 own traits, 44..47 zero. A group's counts hold
+// the sums of its members' own traits (lanes 0..21) and of their compatible
+// minus incompatible ones (22..43), so that the dot product of the two is the
+// person's score against every member. One cache line per person.
 constexpr int kLanes = 48;
 
-struct alignas(16) PersonLanes {
-    std::int16_t lane[kLanes];
+struct alignas(64) PersonVector {
+    std::int8_t lane[kLanes];
 };
 
 template <typename Count>
-struct alignas(16) GroupCounts {
+struct alignas(64) GroupCounts {
     Count lane[kLanes];
 };
 
-inline int dot16(const std::int16_t *a, const std::int16_t *b)
-{
 #if defined(__SSE2__)
-    __m128i sum = _mm_setzero_si128();
-    for (int k = 0; k < kLanes; k += 8) {
-        const __m128i x = _mm_load_si128(reinterpret_cast<const __m128i *>(a + k));
-        const __m128i y = _mm_load_si128(reinterpret_cast<const __m128i *>(b + k));
-        sum = _mm_add_epi32(sum, _mm_madd_epi16(x, y));
-    }
+inline __m128i widenLow(__m128i x) { return _mm_unpacklo_epi8(x, _mm_cmpgt_epi8(_mm_setzero_si128(), x)); }
+inline __m128i widenHigh(__m128i x) { return _mm_unpackhi_epi8(x, _mm_cmpgt_epi8(_mm_setzero_si128(), x)); }
+inline int sumLanes(__m128i sum)
+{
     sum = _mm_add_epi32(sum, _mm_shuffle_epi32(sum, _MM_SHUFFLE(1, 0, 3, 2)));
     sum = _mm_add_epi32(sum, _mm_shuffle_epi32(sum, _MM_SHUFFLE(2, 3, 0, 1)));
     return _mm_cvtsi128_si32(sum);
+}
+#endif
+
+inline int dot(const PersonVector &v, const GroupCounts<std::int8_t> &c)
+{
+#if defined(__SSE2__)
+    __m128i sum = _mm_setzero_si128();
+    for (int k = 0; k < kLanes; k += 16) {
+        const __m128i x = _mm_load_si128(reinterpret_cast<const __m128i *>(v.lane + k));
+        const __m128i y = _mm_load_si128(reinterpret_cast<const __m128i *>(c.lane + k));
+        sum = _mm_add_epi32(sum, _mm_madd_epi16(widenLow(x), widenLow(y)));
+        sum = _mm_add_epi32(sum, _mm_madd_epi16(widenHigh(x), widenHigh(y)));
+    }
+    return sumLanes(sum);
 #else
     int sum = 0;
     for (int k = 0; k < kLanes; ++k)
-        sum += int(a[k]) * int(b[k]);
+        sum += int(v.lane[k]) * int(c.lane[k]);
     return sum;
 #endif
 }
 
-inline int dot(const PersonLanes &w, const GroupCounts<std::int16_t> &c) { return dot16(w.lane, c.lane); }
-inline int dot(const PersonLanes &w, const PersonLanes &c) { return dot16(w.lane, c.lane); }
-inline int dot(const PersonLanes &w, const GroupCounts<std::int32_t> &c)
+inline int dot(const PersonVector &v, const GroupCounts<std::int16_t> &c)
+{
+#if defined(__SSE2__)
+    __m128i sum = _mm_setzero_si128();
+    for (int k = 0; k < kLanes; k += 16) {
+        const __m128i x = _mm_load_si128(reinterpret_cast<const __m128i *>(v.lane + k));
+        const __m128i y0 = _mm_load_si128(reinterpret_cast<const __m128i *>(c.lane + k));
+        const __m128i y1 = _mm_load_si128(reinterpret_cast<const __m128i *>(c.lane + k + 8));
+        sum = _mm_add_epi32(sum, _mm_madd_epi16(widenLow(x), y0));
+        sum = _mm_add_epi32(sum, _mm_madd_epi16(widenHigh(x), y1));
+    }
+    return sumLanes(sum);
+#else
+    int sum = 0;
+    for (int k = 0; k < kLanes; ++k)
+        sum += int(v.lane[k]) * int(c.lane[k]);
+    return sum;
+#endif
+}
+
+inline int dot(const PersonVector &v, const GroupCounts<std::int32_t> &c)
 {
     int sum = 0;
     for (int k = 0; k < kLanes; ++k)
-        sum += int(w.lane[k]) * c.lane[k];
+        sum += int(v.lane[k]) * c.lane[k];
     return sum;
+}
+
+// The score of a pair from bit masks: (compatible | own << 22) of one against
+// (own | compatible << 22) of the other, less the same with incompatible.
+struct PairMasks {
+    std::uint64_t positive, negative, asPartnerPositive, asPartnerNegative;
+};
+
+inline int bitCount(std::uint64_t x)
+{
+    x = x - ((x >> 1) & 0x5555555555555555ULL);
+    x = (x & 0x3333333333333333ULL) + ((x >> 2) & 0x3333333333333333ULL);
+    x = (x + (x >> 4)) & 0x0F0F0F0F0F0F0F0FULL;
+    return int((x * 0x0101010101010101ULL) >> 56);
+}
+
+inline int pairScore(const PairMasks &a, const PairMasks &b)
+{
+    return bitCount(a.positive & b.asPartnerPositive) - bitCount(a.negative & b.asPartnerNegative);
 }
 
 // A small fixed-seed generator (splitmix64): the same numbers everywhere.
@@ -136,7 +186,8 @@ public:
     {
         groups_ = start.NumGroups;
         slots_ = start.GroupSize;
-        members_.assign(std::size_t(groups_), {});
+        members_.assign(std::size_t(groups_) * std::size_t(slots_), -1);
+        size_.assign(std::size_t(groups_), 0);
         capacity_.assign(std::size_t(groups_), slots_);
         lockedCount_.assign(std::size_t(groups_), 0);
         counts_.assign(std::size_t(groups_), GroupCounts<Count>{});
@@ -150,39 +201,31 @@ public:
                         --capacity_[std::size_t(g)];  // a locked free slot stays free
                     continue;
                 }
-                const int p = int(slot_.size());
                 slot_.push_back(int(index));
                 locked_.push_back(locked);
                 if (locked)
                     ++lockedCount_[std::size_t(g)];
                 group_.push_back(g);
-                position_.push_back(int(members_[std::size_t(g)].size()));
-                members_[std::size_t(g)].push_back(p);
+                position_.push_back(0);
                 const TraitMasks m(r);
                 masks_.push_back(m);
-                PersonLanes w{}, c{};
+                PersonVector v{};
                 for (int t = 0; t < kTraitCount; ++t) {
                     const auto bit = std::uint32_t(1) << t;
-                    const int own = (m.own & bit) ? 1 : 0;
-                    const int net = ((m.compatible & bit) ? 1 : 0) - ((m.incompatible & bit) ? 1 : 0);
-                    w.lane[t] = std::int16_t(net);
-                    w.lane[kTraitCount + t] = std::int16_t(own);
-                    c.lane[t] = std::int16_t(own);
-                    c.lane[kTraitCount + t] = std::int16_t(net);
+                    v.lane[t] = std::int8_t(((m.compatible & bit) ? 1 : 0) - ((m.incompatible & bit) ? 1 : 0));
+                    v.lane[kTraitCount + t] = std::int8_t((m.own & bit) ? 1 : 0);
                 }
-                weight_.push_back(w);
-                contribution_.push_back(c);
-                self_.push_back(dot(w, c));
-                GroupCounts<Count> &counts = counts_[std::size_t(g)];
-                for (int k = 0; k < kLanes; ++k)
-                    counts.lane[k] = Count(counts.lane[k] + c.lane[k]);
+                vector_.push_back(v);
+                const std::uint64_t own = m.own;
+                pairMasks_.push_back(PairMasks{m.compatible | own << kTraitCount, m.incompatible | own << kTraitCount,
+                                               own | std::uint64_t(m.compatible) << kTraitCount,
+                                               own | std::uint64_t(m.incompatible) << kTraitCount});
+                self_.push_back(pairScore(pairMasks_.back(), pairMasks_.back()));
             }
         }
         people_ = int(slot_.size());
-        for (int p = 0; p < people_; ++p)
-            total_ += scoreIn(p, group_[std::size_t(p)]) - self_[std::size_t(p)];
-        total_ /= 2;
         startGroup_ = group_;
+        rebuild();
     }
 
     ImproveResult run()
@@ -197,10 +240,17 @@ public:
         if (options_.evenSizes)
             spread();
 
+        // Small groups: a quick descent first, and a last pass from the best
+        // groups the annealing met, so that nobody is left with an improving
+        // step. In large groups a person's best step costs a scan of every
+        // member of the other groups; there the annealing does it all.
+        const bool smallGroups = slots_ <= kSmallGroup;
+        if (smallGroups) {
+            queueAll();
+            localSearch();
+        }
         anneal();
-        if (!cancelled_) {
-            // A last pass from the best groups, so that nobody is left with an
-            // improving step the annealing did not take.
+        if (!cancelled_ && smallGroups) {
             budget_ += budget_ / 4;
             queueAll();
             localSearch();
@@ -216,15 +266,43 @@ private:
     int scoreIn(int p, int g)
     {
         ++work_;
-        return dot(weight_[std::size_t(p)], counts_[std::size_t(g)]);
+        return dot(vector_[std::size_t(p)], counts_[std::size_t(g)]);
     }
     int pair(int p, int q)
     {
         ++work_;
-        return dot(weight_[std::size_t(p)], contribution_[std::size_t(q)]);
+        return pairScore(pairMasks_[std::size_t(p)], pairMasks_[std::size_t(q)]);
     }
 
-    int size(int g) const { return int(members_[std::size_t(g)].size()); }
+    int size(int g) const { return size_[std::size_t(g)]; }
+    const int *membersOf(int g) const { return members_.data() + std::size_t(g) * std::size_t(slots_); }
+
+    void addCounts(int p, int g, int sign)
+    {
+        GroupCounts<Count> &c = counts_[std::size_t(g)];
+        const PersonVector &v = vector_[std::size_t(p)];
+        for (int t = 0; t < kTraitCount; ++t) {
+            c.lane[t] = Count(c.lane[t] + sign * v.lane[kTraitCount + t]);
+            c.lane[kTraitCount + t] = Count(c.lane[kTraitCount + t] + sign * v.lane[t]);
+        }
+    }
+
+    // Members, counts and total from group_ alone.
+    void rebuild()
+    {
+        std::fill(size_.begin(), size_.end(), 0);
+        std::fill(counts_.begin(), counts_.end(), GroupCounts<Count>{});
+        for (int p = 0; p < people_; ++p) {
+            const int g = group_[std::size_t(p)];
+            position_[std::size_t(p)] = size_[std::size_t(g)]++;
+            members_[std::size_t(g) * std::size_t(slots_) + std::size_t(position_[std::size_t(p)])] = p;
+            addCounts(p, g, +1);
+        }
+        total_ = 0;
+        for (int p = 0; p < people_; ++p)
+            total_ += scoreIn(p, group_[std::size_t(p)]) - self_[std::size_t(p)];
+        total_ /= 2;
+    }
     bool canMove(int from, int to) const
     {
         if (size(to) >= capacity_[std::size_t(to)])
@@ -238,31 +316,43 @@ private:
         const auto pi = std::size_t(p);
         const int from = group_[pi];
         total_ += scoreIn(p, to) - scoreIn(p, from) + self_[pi];
-        GroupCounts<Count> &a = counts_[std::size_t(from)];
-        GroupCounts<Count> &b = counts_[std::size_t(to)];
-        const PersonLanes &c = contribution_[pi];
-        for (int k = 0; k < kLanes; ++k) {
-            a.lane[k] = Count(a.lane[k] - c.lane[k]);
-            b.lane[k] = Count(b.lane[k] + c.lane[k]);
-        }
-        std::vector<int> &old = members_[std::size_t(from)];
-        const int last = old.back();
-        old[std::size_t(position_[pi])] = last;
+        addCounts(p, from, -1);
+        addCounts(p, to, +1);
+        int *old = members_.data() + std::size_t(from) * std::size_t(slots_);
+        const int last = old[--size_[std::size_t(from)]];
+        old[position_[pi]] = last;
         position_[std::size_t(last)] = position_[pi];
-        old.pop_back();
-        position_[pi] = int(members_[std::size_t(to)].size());
-        members_[std::size_t(to)].push_back(p);
+        position_[pi] = size_[std::size_t(to)]++;
+        members_[std::size_t(to) * std::size_t(slots_) + std::size_t(position_[pi])] = p;
         group_[pi] = to;
+    }
+
+    // p and q change places; their groups keep their sizes throughout.
+    void swap(int p, int q)
+    {
+        const auto pi = std::size_t(p), qi = std::size_t(q);
+        const int a = group_[pi], b = group_[qi];
+        total_ += scoreIn(p, b) - scoreIn(p, a) + self_[pi] + scoreIn(q, a) - scoreIn(q, b) + self_[qi]
+            - 2LL * pair(p, q);
+        addCounts(p, a, -1);
+        addCounts(q, a, +1);
+        addCounts(q, b, -1);
+        addCounts(p, b, +1);
+        members_[std::size_t(a) * std::size_t(slots_) + std::size_t(position_[pi])] = q;
+        members_[std::size_t(b) * std::size_t(slots_) + std::size_t(position_[qi])] = p;
+        std::swap(position_[pi], position_[qi]);
+        group_[pi] = b;
+        group_[qi] = a;
     }
 
     // ------------------------------------------------------------ budget
 
     long long workBudget() const
     {
-        // About a few seconds of work for the largest pools; small pools end
-        // long before, when rounds stop finding anything.
-        const long long perPerson = 60000;
-        return std::min<long long>(1500000000LL, std::max<long long>(5000000LL, perPerson * people_));
+        // A unit is one dot product, some 10 ns: about a second for a few
+        // hundred people, and a few seconds at most for the largest pools.
+        const long long perPerson = 150000;
+        return std::min<long long>(220000000LL, perPerson * people_);
     }
 
     bool stopped()
@@ -356,7 +446,9 @@ private:
             const int gain = scoreIn(p, b) - base;
             if (gain > best.gain && canMove(a, b))
                 best = Step{gain, b, -1};
-            for (int q : members_[std::size_t(b)]) {
+            const int *others = membersOf(b);
+            for (int k = 0; k < size(b); ++k) {
+                const int q = others[k];
                 const auto qi = std::size_t(q);
                 if (locked_[qi])
                     continue;
@@ -396,8 +488,8 @@ private:
 
     void touchedGroup(int g)
     {
-        for (int q : members_[std::size_t(g)])
-            push(q);
+        for (int k = 0; k < size(g); ++k)
+            push(membersOf(g)[k]);
     }
 
     void localSearch()
@@ -415,9 +507,10 @@ private:
             if (step.gain <= 0)
                 continue;
             const int a = group_[std::size_t(p)];
-            move(p, step.group);
             if (step.partner >= 0)
-                move(step.partner, a);
+                swap(p, step.partner);
+            else
+                move(p, step.group);
             touchedGroup(a);
             touchedGroup(step.group);
             touched(p);
@@ -437,7 +530,11 @@ private:
 
     bool propose(Proposal *step)
     {
-        const int p = movable_[std::size_t(random_.below(int(movable_.size())))];
+        // People in turn (their data then comes from memory in order); the
+        // group and the partner at random.
+        if (++cursor_ == movable_.size())
+            cursor_ = 0;
+        const int p = movable_[cursor_];
         const auto pi = std::size_t(p);
         const int a = group_[pi];
         int b = -1;
@@ -449,10 +546,9 @@ private:
         ++work_;
         if (b == a)
             return false;
-        const std::vector<int> &others = members_[std::size_t(b)];
         int q = -1;
-        if (!others.empty() && !(canMove(a, b) && random_.below(4) == 0)) {
-            q = others[std::size_t(random_.below(int(others.size())))];
+        if (size(b) > 0 && !(canMove(a, b) && random_.below(4) == 0)) {
+            q = membersOf(b)[random_.below(size(b))];
             if (locked_[std::size_t(q)])
                 return false;
         } else if (!canMove(a, b)) {
@@ -467,13 +563,13 @@ private:
 
     void take(const Proposal &step)
     {
-        const int a = group_[std::size_t(step.person)];
-        move(step.person, step.group);
-        remember(step.person);
         if (step.partner >= 0) {
-            move(step.partner, a);
+            swap(step.person, step.partner);
             remember(step.partner);
+        } else {
+            move(step.person, step.group);
         }
+        remember(step.person);
         if (total_ > bestTotal_) {
             for (int p : changed_) {
                 bestGroup_[std::size_t(p)] = group_[std::size_t(p)];
@@ -520,7 +616,9 @@ private:
         }
         if (lossCount == 0)
             return;
-        const double start = double(losses) / double(lossCount) * kStartFactor;
+        // Start cooler when there is little work per person to spend.
+        const bool roomy = budget_ / people_ >= kRoomyBudget;
+        const double start = double(losses) / double(lossCount) * (roomy ? kWarmStart : kCoolStart);
         const double end = start * kEndFactor;
         int stages = 0;
         for (double t = start; t > end; t *= kCooling)
@@ -548,9 +646,9 @@ private:
             }
         }
         // Back to the best groups met.
-        for (int p : changed_) {
-            if (group_[std::size_t(p)] != bestGroup_[std::size_t(p)])
-                move(p, bestGroup_[std::size_t(p)]);
+        if (total_ != bestTotal_) {
+            group_ = bestGroup_;
+            rebuild();
         }
         changed_.clear();
     }
@@ -588,7 +686,8 @@ private:
             while (size(g) > target[std::size_t(g)]) {
                 int leaving = -1;
                 long long worst = std::numeric_limits<long long>::max();
-                for (int q : members_[std::size_t(g)]) {
+                for (int k = 0; k < size(g); ++k) {
+                    const int q = membersOf(g)[k];
                     if (locked_[std::size_t(q)])
                         continue;
                     const long long v = scoreIn(q, g) - self_[std::size_t(q)];
@@ -640,7 +739,7 @@ private:
             }
         }
         for (int g = 0; g < groups_; ++g) {
-            std::vector<int> stay = members_[std::size_t(g)];
+            std::vector<int> stay(membersOf(g), membersOf(g) + size(g));
             // Those who were here first, in their old order, then the newcomers.
             std::sort(stay.begin(), stay.end(), [&](int x, int y) {
                 const bool xNew = startGroup_[std::size_t(x)] != g, yNew = startGroup_[std::size_t(y)] != g;
@@ -663,7 +762,10 @@ private:
     // A row of pair scores costs about as much as this many dot products per person.
     static constexpr std::int64_t kRowWorkDivisor = 16;
     static constexpr int kAllGroups = 32;
-    static constexpr double kStartFactor = 0.5;
+    static constexpr int kSmallGroup = 32;
+    static constexpr long long kRoomyBudget = 50000;
+    static constexpr double kWarmStart = 0.5;
+    static constexpr double kCoolStart = 0.1;
     static constexpr double kEndFactor = 0.02;
     static constexpr double kCooling = 0.95;
     static constexpr int kTableStepsPerUnit = 16;
@@ -679,10 +781,12 @@ private:
     std::vector<int> slot_;  // start table index of each person
     std::vector<bool> locked_;
     std::vector<TraitMasks> masks_;
-    std::vector<PersonLanes> weight_, contribution_;
+    std::vector<PersonVector> vector_;
+    std::vector<PairMasks> pairMasks_;
     std::vector<int> self_;
     std::vector<int> group_, startGroup_, position_;
-    std::vector<std::vector<int>> members_;
+    std::vector<int> members_;  // group g's at g * slots_ .. + size_[g]
+    std::vector<int> size_;
     std::vector<int> capacity_, lockedCount_;
     std::vector<GroupCounts<Count>> counts_;
     long long total_ = 0;
@@ -698,6 +802,7 @@ private:
     std::vector<bool> queued_;
 
     std::vector<int> movable_;  // the people not locked
+    std::size_t cursor_ = 0;
     long long bestTotal_ = 0;
     std::vector<int> bestGroup_;
     std::vector<int> changed_;  // people whose group differs from bestGroup_, or did
@@ -712,6 +817,8 @@ private:
 
 ImproveResult improveGroups(const GroupTable &start, const ImproveOptions &options, const ImproveProgress &progress)
 {
+    if (start.GroupSize <= std::numeric_limits<std::int8_t>::max())
+        return Improver<std::int8_t>(start, options, progress).run();
     if (start.GroupSize <= std::numeric_limits<std::int16_t>::max())
         return Improver<std::int16_t>(start, options, progress).run();
     return Improver<std::int32_t>(start, options, progress).run();
