@@ -3,6 +3,7 @@
 #include "board/BoardModel.h"
 
 #include <QAbstractScrollArea>
+#include <QBasicTimer>
 #include <QPoint>
 #include <QRect>
 
@@ -48,6 +49,7 @@ protected:
     void mouseReleaseEvent(QMouseEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     bool viewportEvent(QEvent *event) override;
+    void timerEvent(QTimerEvent *event) override;
 
 private:
     int columns() const;
@@ -58,6 +60,9 @@ private:
     void paintCard(QPainter &painter, int group, const QRect &exposed);
     void paintPin(QPainter &painter, const QRect &box) const;
     void finishPick(Slot with);
+    // While a drag is held near the top or bottom edge, the board scrolls on its own.
+    int edgeScrollStep() const;
+    void dragTo(const QPoint &point);
 
     BoardModel *model_;
     Slot current_;
@@ -67,6 +72,7 @@ private:
     QPoint pressPoint_;
     QPoint dragPoint_;
     bool dragging_ = false;
+    QBasicTimer edgeScroll_;
     int rowHeight_ = 18;
     int headerHeight_ = 40;
     int cardWidth_ = 240;

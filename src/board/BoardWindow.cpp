@@ -1,6 +1,7 @@
 #include "board/BoardWindow.h"
 
 #include "arrangement/GroupArrangement.h"
+#include "arrangement/GroupDescriptions.h"
 #include "arrangement/ImproveRun.h"
 #include "board/BoardModel.h"
 #include "board/BoardView.h"
@@ -8,6 +9,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QInputDialog>
+#include <QLabel>
 #include <QMenuBar>
 #include <QStatusBar>
 #include <QToolBar>
@@ -68,6 +70,10 @@ void BoardWindow::buildActions()
     chkEvenSizes = new QCheckBox(tr("Even sizes"), bar);
     chkEvenSizes->setObjectName(QStringLiteral("chkEvenSizes"));
     bar->addWidget(chkEvenSizes);
+    bar->addSeparator();
+    lblTotal = new QLabel(bar);
+    lblTotal->setObjectName(QStringLiteral("lblTotal"));
+    bar->addWidget(lblTotal);
 
     view_->setContextMenuPolicy(Qt::ActionsContextMenu);
     view_->addActions({mnuMoveToGroup, mnuSwapWith, mnuPinPerson, mnuPinGroup});
@@ -97,6 +103,11 @@ void BoardWindow::updateActions()
     mnuPinGroup->setEnabled(at.group >= 0);
     mnuPinGroup->setChecked(model_->isGroupPinned(at.group));
     mnuImprove->setEnabled(arrangement_->hasGroups());
+    const QualityReport &report = arrangement_->report();
+    lblTotal->setText(tr("  Total score %1, %2 conflicts; %3% of an upper bound")
+                          .arg(signedScore(report.total.score))
+                          .arg(report.total.conflicts)
+                          .arg(QString::number(report.percentOfBound, 'f', 1)));
 }
 
 void BoardWindow::showBoard()

@@ -4,6 +4,7 @@
 
 class QAction;
 class QCheckBox;
+class QLabel;
 
 namespace quorvia {
 
@@ -40,6 +41,7 @@ private:
     BoardModel *model_;
     BoardView *view_;
     QCheckBox *chkEvenSizes = nullptr;
+    QLabel *lblTotal = nullptr;
     QAction *mnuUndo = nullptr;
     QAction *mnuRedo = nullptr;
     QAction *mnuMoveToGroup = nullptr;
