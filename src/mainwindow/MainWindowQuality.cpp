@@ -15,6 +15,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <QScrollBar>
 #include <QStatusBar>
 #include <QUndoStack>
 
@@ -108,8 +109,11 @@ void MainWindow::setUpQuality()
         Groups = arrangement_->groups();
         // A pin changes no line: the box keeps its place then.
         const QString listing = groupListing(Groups);
-        if (txtGroups->toPlainText() != QString(listing).replace(QLatin1String("\r\n"), QLatin1String("\n")))
+        if (txtGroups->toPlainText() != QString(listing).replace(QLatin1String("\r\n"), QLatin1String("\n"))) {
+            const int scrolled = txtGroups->verticalScrollBar()->value();
             txtGroups->setPlainText(listing);
+            txtGroups->verticalScrollBar()->setValue(scrolled);
+        }
         const bool any = arrangement_->hasGroups();
         for (QWidget *control : std::initializer_list<QWidget *>{cmdImprove, cmdArrangeGroups})
             control->setEnabled(any);
@@ -133,6 +137,7 @@ bool MainWindow::confirmReplaceArrangedGroups()
 void MainWindow::showNewGroups(GroupTable groups)
 {
     arrangement_->reset(std::move(groups));
+    txtGroups->verticalScrollBar()->setValue(0);  // new groups are read from the top
     statusBar()->showMessage(tr("Calculated %1 groups of %2 places for %3 people.")
                                  .arg(Groups.NumGroups)
                                  .arg(Groups.GroupSize)

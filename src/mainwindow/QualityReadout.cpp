@@ -57,7 +57,14 @@ QVariant QualityReadoutModel::headerData(int section, Qt::Orientation orientatio
 
 void QualityReadoutModel::refresh()
 {
+    // The same groups with new figures keep the view where it was scrolled to.
+    const int rows = rowCount();
+    if (rows == shownRows_ && rows > 0) {
+        emit dataChanged(index(0, 0), index(rows - 1, ColumnCount - 1));
+        return;
+    }
     beginResetModel();
+    shownRows_ = rows;
     endResetModel();
 }
 

@@ -29,6 +29,7 @@ public:
 
 private:
     const GroupArrangement *arrangement_;
+    int shownRows_ = 0;
 };
 
 // The compact quality read-out under the groups box: the table of groups, a
