@@ -1,6 +1,6 @@
 // Times the board of groups with 1,000 groups (3,998 people in groups of 4): opening it (first paint
 // included), scrolling it page by page, and one move with everything that
-// follows it. `bench_board --large` adds 32,767 people in 1,000 groups;
+// follows it. `bench_board --large` adds 32,767 people in 1,000 groups and in 10;
 // `bench_board --shot FILE.png` saves a picture of the open board.
 #include "arrangement/GroupArrangement.h"
 #include "board/BoardView.h"
@@ -76,7 +76,9 @@ int main(int argc, char *argv[])
     const int shotAt = int(args.indexOf(QStringLiteral("--shot")));
     const QString shot = shotAt > 0 && shotAt + 1 < args.size() ? args[shotAt + 1] : QString();
     run(3998, SizeOption::PeoplePerGroup, 4, shot);
-    if (args.contains(QStringLiteral("--large")))
+    if (args.contains(QStringLiteral("--large"))) {
         run(32767, SizeOption::AmountOfGroups, 1000, QString());
+        run(32767, SizeOption::AmountOfGroups, 10, QString());
+    }
     return 0;
 }
