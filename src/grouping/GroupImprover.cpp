@@ -235,7 +235,8 @@ public:
                 spread();
             return finish();
         }
-        budget_ = workBudget();
+        plan_ = workBudget();
+        budget_ = plan_ - (slots_ <= kSmallGroup ? plan_ / 5 : 0);  // the rest for the last pass
         findNeighbours();
         if (options_.evenSizes)
             spread();
@@ -251,12 +252,12 @@ public:
         }
         anneal();
         if (!cancelled_ && smallGroups) {
-            budget_ += budget_ / 4;
+            budget_ = plan_;
             queueAll();
             localSearch();
         }
         if (progress_ && !cancelled_)
-            progress_(budget_, budget_);
+            progress_(plan_, plan_);
         return finish();
     }
 
@@ -352,6 +353,8 @@ private:
         // A unit is one dot product, some 10 ns: about a second for a few
         // hundred people, and a few seconds at most for the largest pools.
         const long long perPerson = 150000;
+        if (options_.workBudget > 0)
+            return options_.workBudget;
         return std::min<long long>(220000000LL, perPerson * people_);
     }
 
@@ -361,7 +364,7 @@ private:
             return true;
         if (progress_ && work_ >= nextReport_) {
             nextReport_ = work_ + kReportEvery;
-            if (!progress_(std::min(work_, budget_), budget_))
+            if (!progress_(std::min(work_, plan_), plan_))
                 cancelled_ = true;
         }
         return cancelled_;
@@ -808,7 +811,7 @@ private:
     std::vector<int> changed_;  // people whose group differs from bestGroup_, or did
     std::vector<bool> isChanged_;
 
-    long long work_ = 0, budget_ = 0, nextReport_ = 0;
+    long long work_ = 0, budget_ = 0, plan_ = 0, nextReport_ = 0;
     bool cancelled_ = false;
     bool spreadMoved_ = false;
 };

@@ -13,6 +13,9 @@ struct ImproveOptions {
     // Slots (group * GroupSize + slot) whose person must stay where they are;
     // empty or shorter than the table: nothing beyond it is locked.
     std::vector<bool> lockedSlots;
+    // How much work the search may do (one unit is about one person scored
+    // against one group); 0: as much as suits the pool, a few seconds at most.
+    long long workBudget = 0;
 };
 
 // Called now and then with the work done and the whole budget; returning false
