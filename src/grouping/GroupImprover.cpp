@@ -352,7 +352,7 @@ private:
     {
         // A unit is one dot product, some 10 ns: about a second for a few
         // hundred people, and a few seconds at most for the largest pools.
-        const long long perPerson = 150000;
+        const long long perPerson = 100000;
         if (options_.workBudget > 0)
             return options_.workBudget;
         return std::min<long long>(220000000LL, perPerson * people_);
