@@ -45,6 +45,8 @@ public:
         if (people_ < 2 || groups_ < 2) {
             if (options_.evenSizes && people_ > 0 && groups_ > 1)
                 spread();
+            if (progress_)
+                progress_(1, 1);
             return finish();
         }
         plan_ = workBudget();
