@@ -1,5 +1,6 @@
 #include "grouping/GroupImprover.h"
 
+#include "grouping/ImproveState.h"
 #include "grouping/PairScan.h"
 #include "grouping/TraitMasks.h"
 
@@ -7,14 +8,10 @@
 #include <cstdint>
 #include <limits>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
-
-// The search: simulated annealing over swaps and moves, then a local search
-// from the best groups it met (each person's best improving swap or move until
-// nobody has one). The result is the best groups met, so never worse than the
-// start.
+// The search: simulated annealing over swaps and moves, kept to the best
+// groups it meets, so the result is never worse than the start. In small
+// groups a local search (each person's best improving swap or move, until
+// nobody has one) runs before it and again from its best groups.
 //
 // A person's score against a group is a dot product of the person's weights
 // with the group's trait counts, so it costs the same whatever the group's
@@ -26,206 +23,21 @@
 namespace quorvia {
 namespace {
 
-using grouping::TraitMasks;
-
-// A person as scored against a group: lanes 0..21 compatible minus
-// incompatible, lanes 22..43 own traits, 44..47 zero. A group's counts hold
-// the sums of its members' own traits (lanes 0..21) and of their compatible
-// minus incompatible ones (22..43), so that the dot product of the two is the
-// person's score against every member. One cache line per person.
-constexpr int kLanes = 48;
-
-struct alignas(64) PersonVector {
-    std::int8_t lane[kLanes];
-};
+using namespace grouping;
 
 template <typename Count>
-struct alignas(64) GroupCounts {
-    Count lane[kLanes];
-};
+class Improver : ImproveState<Count> {
+    using State = ImproveState<Count>;
+    using State::canMove, State::membersOf, State::move, State::pair, State::rebuild, State::scoreIn, State::size,
+        State::spread, State::swap, State::table;
+    using State::capacity_, State::group_, State::groups_, State::locked_, State::lockedCount_, State::masks_,
+        State::options_, State::people_, State::self_, State::slots_, State::start_, State::startGroup_,
+        State::total_, State::work_, State::spreadMoved_;
 
-#if defined(__SSE2__)
-inline __m128i widenLow(__m128i x) { return _mm_unpacklo_epi8(x, _mm_cmpgt_epi8(_mm_setzero_si128(), x)); }
-inline __m128i widenHigh(__m128i x) { return _mm_unpackhi_epi8(x, _mm_cmpgt_epi8(_mm_setzero_si128(), x)); }
-inline int sumLanes(__m128i sum)
-{
-    sum = _mm_add_epi32(sum, _mm_shuffle_epi32(sum, _MM_SHUFFLE(1, 0, 3, 2)));
-    sum = _mm_add_epi32(sum, _mm_shuffle_epi32(sum, _MM_SHUFFLE(2, 3, 0, 1)));
-    return _mm_cvtsi128_si32(sum);
-}
-#endif
-
-inline int dot(const PersonVector &v, const GroupCounts<std::int8_t> &c)
-{
-#if defined(__SSE2__)
-    __m128i sum = _mm_setzero_si128();
-    for (int k = 0; k < kLanes; k += 16) {
-        const __m128i x = _mm_load_si128(reinterpret_cast<const __m128i *>(v.lane + k));
-        const __m128i y = _mm_load_si128(reinterpret_cast<const __m128i *>(c.lane + k));
-        sum = _mm_add_epi32(sum, _mm_madd_epi16(widenLow(x), widenLow(y)));
-        sum = _mm_add_epi32(sum, _mm_madd_epi16(widenHigh(x), widenHigh(y)));
-    }
-    return sumLanes(sum);
-#else
-    int sum = 0;
-    for (int k = 0; k < kLanes; ++k)
-        sum += int(v.lane[k]) * int(c.lane[k]);
-    return sum;
-#endif
-}
-
-inline int dot(const PersonVector &v, const GroupCounts<std::int16_t> &c)
-{
-#if defined(__SSE2__)
-    __m128i sum = _mm_setzero_si128();
-    for (int k = 0; k < kLanes; k += 16) {
-        const __m128i x = _mm_load_si128(reinterpret_cast<const __m128i *>(v.lane + k));
-        const __m128i y0 = _mm_load_si128(reinterpret_cast<const __m128i *>(c.lane + k));
-        const __m128i y1 = _mm_load_si128(reinterpret_cast<const __m128i *>(c.lane + k + 8));
-        sum = _mm_add_epi32(sum, _mm_madd_epi16(widenLow(x), y0));
-        sum = _mm_add_epi32(sum, _mm_madd_epi16(widenHigh(x), y1));
-    }
-    return sumLanes(sum);
-#else
-    int sum = 0;
-    for (int k = 0; k < kLanes; ++k)
-        sum += int(v.lane[k]) * int(c.lane[k]);
-    return sum;
-#endif
-}
-
-inline int dot(const PersonVector &v, const GroupCounts<std::int32_t> &c)
-{
-    int sum = 0;
-    for (int k = 0; k < kLanes; ++k)
-        sum += int(v.lane[k]) * c.lane[k];
-    return sum;
-}
-
-// The score of a pair from bit masks: (compatible | own << 22) of one against
-// (own | compatible << 22) of the other, less the same with incompatible.
-struct PairMasks {
-    std::uint64_t positive, negative, asPartnerPositive, asPartnerNegative;
-};
-
-inline int bitCount(std::uint64_t x)
-{
-    x = x - ((x >> 1) & 0x5555555555555555ULL);
-    x = (x & 0x3333333333333333ULL) + ((x >> 2) & 0x3333333333333333ULL);
-    x = (x + (x >> 4)) & 0x0F0F0F0F0F0F0F0FULL;
-    return int((x * 0x0101010101010101ULL) >> 56);
-}
-
-inline int pairScore(const PairMasks &a, const PairMasks &b)
-{
-    return bitCount(a.positive & b.asPartnerPositive) - bitCount(a.negative & b.asPartnerNegative);
-}
-
-// A small fixed-seed generator (splitmix64): the same numbers everywhere.
-class Random {
-public:
-    explicit Random(std::uint64_t seed) : state_(seed) {}
-    std::uint64_t next()
-    {
-        std::uint64_t z = (state_ += 0x9E3779B97F4A7C15ULL);
-        z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ULL;
-        z = (z ^ (z >> 27)) * 0x94D049BB133111EBULL;
-        return z ^ (z >> 31);
-    }
-    // 0 .. n - 1 for n >= 1.
-    int below(int n) { return int(next() % std::uint64_t(n)); }
-
-private:
-    std::uint64_t state_;
-};
-
-bool isPerson(const ProfileRecord &r) { return r.HasData != 0; }
-
-// How many people each group should hold so that sizes differ by as little
-// as the locks and slot counts allow: the same level L for every group,
-// clamped to [low, high], plus one for some groups to use everybody up.
-// Groups already holding more people get the extra one first.
-std::vector<int> evenTargets(const std::vector<int> &low, const std::vector<int> &high,
-                             const std::vector<int> &current, int people)
-{
-    const std::size_t groups = low.size();
-    auto filled = [&](int level) {
-        long long sum = 0;
-        for (std::size_t g = 0; g < groups; ++g)
-            sum += std::clamp(level, low[g], std::max(low[g], high[g]));
-        return sum;
-    };
-    int maxHigh = 0;
-    for (int h : high)
-        maxHigh = std::max(maxHigh, h);
-    int level = 0;
-    while (level < maxHigh && filled(level + 1) <= people)
-        ++level;
-    std::vector<int> target(groups);
-    long long left = people;
-    for (std::size_t g = 0; g < groups; ++g) {
-        target[g] = std::clamp(level, low[g], std::max(low[g], high[g]));
-        left -= target[g];
-    }
-    std::vector<int> order;
-    for (std::size_t g = 0; g < groups; ++g) {
-        if (target[g] == level && level < high[g] && low[g] <= level)
-            order.push_back(int(g));
-    }
-    std::stable_sort(order.begin(), order.end(), [&](int a, int b) { return current[std::size_t(a)] > current[std::size_t(b)]; });
-    for (std::size_t k = 0; k < order.size() && left > 0; ++k, --left)
-        ++target[std::size_t(order[k])];
-    return target;
-}
-
-template <typename Count>
-class Improver {
 public:
     Improver(const GroupTable &start, const ImproveOptions &options, const ImproveProgress &progress)
-        : start_(start), options_(options), progress_(progress), random_(0x51A7E5C0FFEEULL)
+        : State(start, options), progress_(progress), random_(0x51A7E5C0FFEEULL)
     {
-        groups_ = start.NumGroups;
-        slots_ = start.GroupSize;
-        members_.assign(std::size_t(groups_) * std::size_t(slots_), -1);
-        size_.assign(std::size_t(groups_), 0);
-        capacity_.assign(std::size_t(groups_), slots_);
-        lockedCount_.assign(std::size_t(groups_), 0);
-        counts_.assign(std::size_t(groups_), GroupCounts<Count>{});
-        for (int g = 0; g < groups_; ++g) {
-            for (int s = 0; s < slots_; ++s) {
-                const std::size_t index = std::size_t(g) * std::size_t(slots_) + std::size_t(s);
-                const bool locked = index < options.lockedSlots.size() && options.lockedSlots[index];
-                const ProfileRecord &r = start.slotRecords[index];
-                if (!isPerson(r)) {
-                    if (locked)
-                        --capacity_[std::size_t(g)];  // a locked free slot stays free
-                    continue;
-                }
-                slot_.push_back(int(index));
-                locked_.push_back(locked);
-                if (locked)
-                    ++lockedCount_[std::size_t(g)];
-                group_.push_back(g);
-                position_.push_back(0);
-                const TraitMasks m(r);
-                masks_.push_back(m);
-                PersonVector v{};
-                for (int t = 0; t < kTraitCount; ++t) {
-                    const auto bit = std::uint32_t(1) << t;
-                    v.lane[t] = std::int8_t(((m.compatible & bit) ? 1 : 0) - ((m.incompatible & bit) ? 1 : 0));
-                    v.lane[kTraitCount + t] = std::int8_t((m.own & bit) ? 1 : 0);
-                }
-                vector_.push_back(v);
-                const std::uint64_t own = m.own;
-                pairMasks_.push_back(PairMasks{m.compatible | own << kTraitCount, m.incompatible | own << kTraitCount,
-                                               own | std::uint64_t(m.compatible) << kTraitCount,
-                                               own | std::uint64_t(m.incompatible) << kTraitCount});
-                self_.push_back(pairScore(pairMasks_.back(), pairMasks_.back()));
-            }
-        }
-        people_ = int(slot_.size());
-        startGroup_ = group_;
-        rebuild();
     }
 
     ImproveResult run()
@@ -233,9 +45,12 @@ public:
         if (people_ < 2 || groups_ < 2) {
             if (options_.evenSizes && people_ > 0 && groups_ > 1)
                 spread();
+            if (progress_)
+                progress_(1, 1);
             return finish();
         }
-        budget_ = workBudget();
+        plan_ = workBudget();
+        budget_ = plan_ - (slots_ <= kSmallGroup ? plan_ / 5 : 0);  // the rest for the last pass
         findNeighbours();
         if (options_.evenSizes)
             spread();
@@ -251,107 +66,25 @@ public:
         }
         anneal();
         if (!cancelled_ && smallGroups) {
-            budget_ += budget_ / 4;
+            budget_ = plan_;
             queueAll();
             localSearch();
         }
         if (progress_ && !cancelled_)
-            progress_(budget_, budget_);
+            progress_(plan_, plan_);
         return finish();
     }
 
 private:
-    // ------------------------------------------------------------ scoring
-
-    int scoreIn(int p, int g)
-    {
-        ++work_;
-        return dot(vector_[std::size_t(p)], counts_[std::size_t(g)]);
-    }
-    int pair(int p, int q)
-    {
-        ++work_;
-        return pairScore(pairMasks_[std::size_t(p)], pairMasks_[std::size_t(q)]);
-    }
-
-    int size(int g) const { return size_[std::size_t(g)]; }
-    const int *membersOf(int g) const { return members_.data() + std::size_t(g) * std::size_t(slots_); }
-
-    void addCounts(int p, int g, int sign)
-    {
-        GroupCounts<Count> &c = counts_[std::size_t(g)];
-        const PersonVector &v = vector_[std::size_t(p)];
-        for (int t = 0; t < kTraitCount; ++t) {
-            c.lane[t] = Count(c.lane[t] + sign * v.lane[kTraitCount + t]);
-            c.lane[kTraitCount + t] = Count(c.lane[kTraitCount + t] + sign * v.lane[t]);
-        }
-    }
-
-    // Members, counts and total from group_ alone.
-    void rebuild()
-    {
-        std::fill(size_.begin(), size_.end(), 0);
-        std::fill(counts_.begin(), counts_.end(), GroupCounts<Count>{});
-        for (int p = 0; p < people_; ++p) {
-            const int g = group_[std::size_t(p)];
-            position_[std::size_t(p)] = size_[std::size_t(g)]++;
-            members_[std::size_t(g) * std::size_t(slots_) + std::size_t(position_[std::size_t(p)])] = p;
-            addCounts(p, g, +1);
-        }
-        total_ = 0;
-        for (int p = 0; p < people_; ++p)
-            total_ += scoreIn(p, group_[std::size_t(p)]) - self_[std::size_t(p)];
-        total_ /= 2;
-    }
-    bool canMove(int from, int to) const
-    {
-        if (size(to) >= capacity_[std::size_t(to)])
-            return false;
-        return !options_.evenSizes || size(from) > size(to);
-    }
-
-    // Moves p into group `to`, keeping the total exact.
-    void move(int p, int to)
-    {
-        const auto pi = std::size_t(p);
-        const int from = group_[pi];
-        total_ += scoreIn(p, to) - scoreIn(p, from) + self_[pi];
-        addCounts(p, from, -1);
-        addCounts(p, to, +1);
-        int *old = members_.data() + std::size_t(from) * std::size_t(slots_);
-        const int last = old[--size_[std::size_t(from)]];
-        old[position_[pi]] = last;
-        position_[std::size_t(last)] = position_[pi];
-        position_[pi] = size_[std::size_t(to)]++;
-        members_[std::size_t(to) * std::size_t(slots_) + std::size_t(position_[pi])] = p;
-        group_[pi] = to;
-    }
-
-    // p and q change places; their groups keep their sizes throughout.
-    void swap(int p, int q)
-    {
-        const auto pi = std::size_t(p), qi = std::size_t(q);
-        const int a = group_[pi], b = group_[qi];
-        total_ += scoreIn(p, b) - scoreIn(p, a) + self_[pi] + scoreIn(q, a) - scoreIn(q, b) + self_[qi]
-            - 2LL * pair(p, q);
-        addCounts(p, a, -1);
-        addCounts(q, a, +1);
-        addCounts(q, b, -1);
-        addCounts(p, b, +1);
-        members_[std::size_t(a) * std::size_t(slots_) + std::size_t(position_[pi])] = q;
-        members_[std::size_t(b) * std::size_t(slots_) + std::size_t(position_[qi])] = p;
-        std::swap(position_[pi], position_[qi]);
-        group_[pi] = b;
-        group_[qi] = a;
-    }
-
     // ------------------------------------------------------------ budget
 
     long long workBudget() const
     {
         // A unit is one dot product, some 10 ns: about a second for a few
         // hundred people, and a few seconds at most for the largest pools.
-        const long long perPerson = 150000;
+        const long long perPerson = 100000;
+        if (options_.workBudget > 0)
+            return options_.workBudget;
         return std::min<long long>(220000000LL, perPerson * people_);
     }
 
@@ -361,7 +94,7 @@ private:
             return true;
         if (progress_ && work_ >= nextReport_) {
             nextReport_ = work_ + kReportEvery;
-            if (!progress_(std::min(work_, budget_), budget_))
+            if (!progress_(std::min(work_, plan_), plan_))
                 cancelled_ = true;
         }
         return cancelled_;
@@ -635,7 +368,7 @@ private:
                     take(step);
                     continue;
                 }
-                const double index = double(-step.gain) * double(kTableStepsPerUnit) / temperature;
+                const double index = double(-step.gain) * double(kAcceptanceStepsPerUnit) / temperature;
                 if (index < double(accept.size())
                     && std::uint32_t(random_.next() >> 32) < accept[std::size_t(index)])
                     take(step);
@@ -653,108 +386,11 @@ private:
         changed_.clear();
     }
 
-    // accept[k] = 2^32 * exp(-k / kTableStepsPerUnit), down to where it is 0.
-    static const std::vector<std::uint32_t> &acceptanceTable()
-    {
-        static const std::vector<std::uint32_t> table = [] {
-            // exp(-1/16) in 32-bit fixed point.
-            constexpr std::uint64_t kStep = 4034748382ULL;
-            std::vector<std::uint32_t> values;
-            std::uint64_t v = 0xFFFFFFFFULL;
-            while (v > 0) {
-                values.push_back(std::uint32_t(v));
-                v = (v * kStep) >> 32;
-            }
-            return values;
-        }();
-        return table;
-    }
-
-    // ------------------------------------------------------------ even sizes
-
-    void spread()
-    {
-        std::vector<int> high(static_cast<std::size_t>(groups_)), current(static_cast<std::size_t>(groups_));
-        for (int g = 0; g < groups_; ++g) {
-            high[std::size_t(g)] = capacity_[std::size_t(g)];
-            current[std::size_t(g)] = size(g);
-        }
-        const std::vector<int> target = evenTargets(lockedCount_, high, current, people_);
-        // Each group with too many people gives away the ones who add least to
-        // it, each to the short group where they score highest.
-        for (int g = 0; g < groups_; ++g) {
-            while (size(g) > target[std::size_t(g)]) {
-                int leaving = -1;
-                long long worst = std::numeric_limits<long long>::max();
-                for (int k = 0; k < size(g); ++k) {
-                    const int q = membersOf(g)[k];
-                    if (locked_[std::size_t(q)])
-                        continue;
-                    const long long v = scoreIn(q, g) - self_[std::size_t(q)];
-                    if (v < worst || (v == worst && q < leaving)) {
-                        worst = v;
-                        leaving = q;
-                    }
-                }
-                if (leaving < 0)
-                    break;
-                int into = -1;
-                long long bestScore = std::numeric_limits<long long>::min();
-                for (int h = 0; h < groups_; ++h) {
-                    if (size(h) >= target[std::size_t(h)])
-                        continue;
-                    const long long v = scoreIn(leaving, h);
-                    if (v > bestScore) {
-                        bestScore = v;
-                        into = h;
-                    }
-                }
-                if (into < 0)
-                    break;
-                move(leaving, into);
-                spreadMoved_ = true;
-            }
-        }
-    }
-
-    // ------------------------------------------------------------ result
-
     ImproveResult finish()
     {
         ImproveResult result;
         result.cancelled = cancelled_;
-        if (!spreadMoved_ && group_ == startGroup_) {
-            result.groups = start_;
-            return result;
-        }
-        GroupTable &table = result.groups;
-        table.NumGroups = groups_;
-        table.GroupSize = slots_;
-        table.slotRecords.assign(start_.slotRecords.size(), ProfileRecord{});
-        std::vector<bool> taken(table.slotRecords.size(), false);
-        for (std::size_t index = 0; index < table.slotRecords.size(); ++index) {
-            if (index < options_.lockedSlots.size() && options_.lockedSlots[index]) {
-                table.slotRecords[index] = start_.slotRecords[index];
-                taken[index] = true;
-            }
-        }
-        for (int g = 0; g < groups_; ++g) {
-            std::vector<int> stay(membersOf(g), membersOf(g) + size(g));
-            // Those who were here first, in their old order, then the newcomers.
-            std::sort(stay.begin(), stay.end(), [&](int x, int y) {
-                const bool xNew = startGroup_[std::size_t(x)] != g, yNew = startGroup_[std::size_t(y)] != g;
-                return xNew != yNew ? !xNew : x < y;
-            });
-            std::size_t next = std::size_t(g) * std::size_t(slots_);
-            for (int p : stay) {
-                if (locked_[std::size_t(p)])
-                    continue;
-                while (taken[next])
-                    ++next;
-                table.slotRecords[next] = start_.slotRecords[std::size_t(slot_[std::size_t(p)])];
-                taken[next] = true;
-            }
-        }
+        result.groups = !spreadMoved_ && group_ == startGroup_ ? start_ : table();
         return result;
     }
 
@@ -768,28 +404,9 @@ private:
     static constexpr double kCoolStart = 0.1;
     static constexpr double kEndFactor = 0.02;
     static constexpr double kCooling = 0.95;
-    static constexpr int kTableStepsPerUnit = 16;
 
-    const GroupTable &start_;
-    const ImproveOptions &options_;
     const ImproveProgress &progress_;
     Random random_;
-
-    int groups_ = 0;
-    int slots_ = 0;
-    int people_ = 0;
-    std::vector<int> slot_;  // start table index of each person
-    std::vector<bool> locked_;
-    std::vector<TraitMasks> masks_;
-    std::vector<PersonVector> vector_;
-    std::vector<PairMasks> pairMasks_;
-    std::vector<int> self_;
-    std::vector<int> group_, startGroup_, position_;
-    std::vector<int> members_;  // group g's at g * slots_ .. + size_[g]
-    std::vector<int> size_;
-    std::vector<int> capacity_, lockedCount_;
-    std::vector<GroupCounts<Count>> counts_;
-    long long total_ = 0;
 
     int neighbourCount_ = 0;
     std::vector<int> neighbours_, reverseStart_, reverse_;
@@ -808,9 +425,8 @@ private:
     std::vector<int> changed_;  // people whose group differs from bestGroup_, or did
     std::vector<bool> isChanged_;
 
-    long long work_ = 0, budget_ = 0, nextReport_ = 0;
+    long long budget_ = 0, plan_ = 0, nextReport_ = 0;
     bool cancelled_ = false;
-    bool spreadMoved_ = false;
 };
 
 } // namespace

@@ -318,16 +318,18 @@ void PairScan::best(int p, int count, std::vector<int> *out, Row &row) const
     if (method_ == Method::Vector) {
         collectAvx2(row.data(), blocks_, value, false, p, n_, limit, out);
         collectAvx2(row.data(), blocks_, value, true, p, n_, limit, out);
-        return;
-    }
+    } else
 #endif
-    for (int pass = 0; pass < 2; ++pass) {
-        for (int q = 0; q < n_ && out->size() < limit; ++q) {
-            const int entry = row[std::size_t(q)];
-            if (q != p && (pass == 0 ? entry > value : entry == value))
-                out->push_back(q);
+    {
+        for (int pass = 0; pass < 2; ++pass) {
+            for (int q = 0; q < n_ && out->size() < limit; ++q) {
+                const int entry = row[std::size_t(q)];
+                if (q != p && (pass == 0 ? entry > value : entry == value))
+                    out->push_back(q);
+            }
         }
     }
+    std::sort(out->begin(), out->end());
 }
 
 } // namespace quorvia::grouping

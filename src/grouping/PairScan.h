@@ -35,8 +35,8 @@ public:
     // below 0.
     void rowTotals(int p, std::int64_t *sum, int *negatives, Row &row) const;
 
-    // The `count` people p scores highest with, the lower index first among
-    // equal scores (count < size()).
+    // The `count` people p scores highest with, in index order; among equal
+    // scores the lower indexes (count < size()).
     void best(int p, int count, std::vector<int> *out, Row &row) const;
 
 private:
