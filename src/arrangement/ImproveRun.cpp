@@ -97,6 +97,10 @@ QString improveArrangement(QWidget *parent, GroupArrangement &arrangement, bool 
     if (!changed)
         return QApplication::translate("Improve", "Improve found no better groups: total score %1, %2 of an upper bound.")
             .arg(before).arg(percentText);
+    // Spreading to even sizes may cost score; the message must not claim a gain then.
+    if (evenSizes)
+        return QApplication::translate("Improve", "Evened the group sizes and improved the groups: total score %1 to %2, %3 of an upper bound.")
+            .arg(before).arg(report.total.score).arg(percentText);
     return QApplication::translate("Improve", "Improved the groups: total score %1 to %2, %3 of an upper bound.")
         .arg(before).arg(report.total.score).arg(percentText);
 }
