@@ -2,6 +2,7 @@
 #include "cli/Commands.h"
 #include "cli/CsvOutput.h"
 #include "csv/GroupsCsv.h"
+#include "cli/GroupsQuality.h"
 #include "grouping/GroupBuilder.h"
 #include "grouping/GroupListing.h"
 #include "pool/AtomicFile.h"
@@ -24,6 +25,10 @@ struct GroupsRequest {
     std::optional<std::set<int>> selection;  // record numbers; none given: everybody
     QString outputPath;
     bool csv = false;
+    bool improve = false;
+    bool even = false;
+    std::optional<std::set<int>> keep;  // record numbers that Improve leaves where they are
+    bool report = false;
 };
 
 bool isDigits(const QString &text)
@@ -63,6 +68,8 @@ std::optional<std::set<int>> parseSelection(const QString &text, QString *bad)
     return numbers;
 }
 
+QString parseQualitySwitch(const QString &arg, GroupsRequest *request);
+
 // Returns a usage message, or an empty string when the arguments are sound.
 QString parse(const QStringList &args, GroupsRequest *request)
 {
@@ -70,9 +77,15 @@ QString parse(const QStringList &args, GroupsRequest *request)
     for (qsizetype i = 0; i < args.size(); ++i) {
         const QString &arg = args.at(i);
         const bool isSize = arg == QLatin1String("--amount") || arg == QLatin1String("--per-group");
-        const bool takesValue = isSize || arg == QLatin1String("--select") || arg == QLatin1String("-o");
+        const bool takesValue = isSize || arg == QLatin1String("--select") || arg == QLatin1String("-o")
+            || arg == QLatin1String("--keep");
         if (arg == QLatin1String("--csv")) {
             request->csv = true;
+            continue;
+        }
+        if (const QString problem = parseQualitySwitch(arg, request); !problem.isNull()) {
+            if (!problem.isEmpty())
+                return problem;
             continue;
         }
         if (!takesValue) {
@@ -95,6 +108,14 @@ QString parse(const QStringList &args, GroupsRequest *request)
             request->sizeGiven = true;
             request->option = arg == QLatin1String("--amount") ? SizeOption::AmountOfGroups : SizeOption::PeoplePerGroup;
             request->sizeText = value;
+        } else if (arg == QLatin1String("--keep")) {
+            if (request->keep)
+                return QStringLiteral("--keep given twice");
+            QString bad;
+            request->keep = parseSelection(value, &bad);
+            if (!request->keep)
+                return QStringLiteral("bad record number in --keep: \"%1\" (numbers from 1, separated by commas)")
+                    .arg(bad);
         } else if (arg == QLatin1String("--select")) {
             if (request->selection)
                 return QStringLiteral("--select given twice");
@@ -114,7 +135,27 @@ QString parse(const QStringList &args, GroupsRequest *request)
     }
     if (request->poolPath.isEmpty())
         return QStringLiteral("groups needs the pool file");
+    if (!request->improve && request->even)
+        return QStringLiteral("--even needs --improve");
+    if (!request->improve && request->keep)
+        return QStringLiteral("--keep needs --improve");
     return QString();
+}
+
+// The switches without a value: a null string when `arg` is none of them,
+// an empty one when it is, a message when it is given twice.
+QString parseQualitySwitch(const QString &arg, GroupsRequest *request)
+{
+    bool *flag = arg == QLatin1String("--improve") ? &request->improve
+        : arg == QLatin1String("--even")          ? &request->even
+        : arg == QLatin1String("--report")        ? &request->report
+                                                  : nullptr;
+    if (!flag)
+        return QString();
+    if (*flag)
+        return QStringLiteral("%1 given twice").arg(arg);
+    *flag = true;
+    return QLatin1String("");
 }
 
 // Through a temporary file that replaces the target only once complete, so a
@@ -153,6 +194,13 @@ int runGroupsCommand(const QStringList &args)
                                   .arg(last)
                                   .arg(records.size()));
     }
+    if (request.keep) {
+        for (const int number : *request.keep) {
+            if (number > int(records.size()) || (request.selection && !request.selection->count(number)))
+                return usageError(QStringLiteral("record number %1 in --keep is not among the people selected")
+                                      .arg(number));
+        }
+    }
 
     // The people take part in the order of the selection list, whatever the
     // order of the numbers given.
@@ -163,14 +211,25 @@ int runGroupsCommand(const QStringList &args)
     }
 
     const int value = defaultedSizeValue(request.option, sizeBoxValue(request.sizeText), int(selected.size()));
-    const GroupTable groups = buildGroups(selected, request.option, value);
+    GroupTable groups = buildGroups(selected, request.option, value);
+    if (request.improve) {
+        std::vector<ProfileRecord> kept;
+        if (request.keep) {
+            for (const int number : *request.keep)
+                kept.push_back(records[std::size_t(number - 1)]);
+        }
+        groups = improvedGroups(groups, request.even, kept);
+    }
 
     if (!request.outputPath.isEmpty()) {
         const QByteArray bytes = request.csv ? groupsCsvBytes(groups) : groupsDocumentBytes(groups);
         if (!writeExport(request.outputPath, bytes, &error))
             return fail(FileFailure, error);
-        return Success;
+        if (!request.report)
+            return Success;
     }
+    if (request.report)
+        return printOut(qualityReportText(groups)) ? Success : FileFailure;
     if (request.csv)
         return writeOut(groupsCsvBytes(groups)) ? Success : fail(FileFailure, standardOutputFailure());
     QString text;

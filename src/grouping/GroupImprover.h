@@ -8,15 +8,23 @@
 namespace quorvia {
 
 struct ImproveOptions {
-    // First spread the people so that group sizes differ by at most one.
+    // First spread the people so that group sizes differ by at most one (as
+    // far as the locks allow), then improve without unevening them. Spreading
+    // can cost score: the total is then only never lower than after it.
     bool evenSizes = false;
     // Slots (group * GroupSize + slot) whose person must stay where they are;
-    // empty or shorter than the table: nothing beyond it is locked.
+    // a locked free slot stays free. Empty or shorter than the table: nothing
+    // beyond it is locked.
     std::vector<bool> lockedSlots;
+    // How much work the search may do (one unit is about one person scored
+    // against one group); 0: as much as suits the pool, a few seconds at most.
+    long long workBudget = 0;
 };
 
-// Called now and then with the work done and the whole budget; returning false
-// stops the search, which then returns the best groups found so far.
+// Called every few milliseconds of work with the work done and the whole
+// budget (done never falls, total never changes; at the end done == total
+// unless cancelled); returning false stops the search, which then returns the
+// best groups found so far. Called on the thread that runs improveGroups.
 using ImproveProgress = std::function<bool(long long done, long long total)>;
 
 struct ImproveResult {
@@ -28,7 +36,10 @@ struct ImproveResult {
 // total score of assessGroups. Never lowers it, keeps every person exactly
 // once and every group's number of slots, leaves locked people in their
 // slots, and is deterministic: its budget is counted in work, not time.
-// In every group the people fill the first slots; free slots follow.
+// A slot whose HasData is 0 is no person: it counts 0 and may be filled.
+// In every group the people fill the first slots and free slots follow (but
+// locked slots keep their places); a group whose people stay keeps their
+// order, newcomers following. When nobody moves the table comes back as given.
 ImproveResult improveGroups(const GroupTable &start, const ImproveOptions &options,
                             const ImproveProgress &progress = {});
 

@@ -1,15 +1,30 @@
 #include "grouping/GroupQuality.h"
 
 #include "grouping/GroupBuilder.h"
+#include "grouping/PairScan.h"
 #include "pool/TraitCatalogue.h"
 
 #include <algorithm>
-#include <functional>
+#include <bitset>
+#include <thread>
 
 namespace quorvia {
 namespace {
 
+using grouping::PairScan;
+using grouping::TraitMasks;
+
 bool isPerson(const ProfileRecord &r) { return r.HasData != 0; }
+
+constexpr std::size_t kPairwiseUpTo = 48;
+constexpr int kThreadsFrom = 4096;
+
+int pairScore(const TraitMasks &x, const TraitMasks &y)
+{
+    auto count = [](std::uint32_t bits) { return int(std::bitset<32>(bits).count()); };
+    return count(x.compatible & y.own) - count(x.incompatible & y.own) + count(x.own & y.compatible)
+        - count(x.own & y.incompatible);
+}
 
 QString shortName(const ProfileRecord &r)
 {
@@ -33,51 +48,85 @@ void explainSide(const ProfileRecord &who, const ProfileRecord &other, QStringLi
     }
 }
 
+// Everybody's highest scores, the rows shared out among a few threads when
+// there are many: the sums are whole numbers, so the order does not matter.
+std::int64_t twiceBound(const std::vector<TraitMasks> &everybody, const std::vector<int> &take)
+{
+    const int n = int(everybody.size());
+    if (n < 2)
+        return 0;
+    const PairScan scan(everybody);
+    const int threads = n < kThreadsFrom ? 1 : int(std::clamp(std::thread::hardware_concurrency(), 1u, 4u));
+    std::vector<std::int64_t> sums(static_cast<std::size_t>(threads), 0);
+    auto work = [&](int part) {
+        PairScan::Row row;
+        std::int64_t sum = 0;
+        for (int p = part; p < n; p += threads)
+            sum += scan.topSum(p, take[std::size_t(p)], row);
+        sums[std::size_t(part)] = sum;
+    };
+    std::vector<std::thread> helpers;
+    for (int part = 1; part < threads; ++part)
+        helpers.emplace_back(work, part);
+    work(0);
+    for (std::thread &helper : helpers)
+        helper.join();
+    std::int64_t total = 0;
+    for (std::int64_t s : sums)
+        total += s;
+    return total;
+}
+
 } // namespace
 
-// Plain pairwise sums: the reference the faster paths must agree with.
+// A group's sums pair by pair for small groups; for large ones everybody's
+// row against the group, 32 members at a time. The bound takes every person's
+// row against all the people, summing its highest entries by counting.
 QualityReport assessGroups(const GroupTable &groups)
 {
     QualityReport report;
-    std::vector<const ProfileRecord *> everybody;
-    std::vector<int> groupOf;
+    std::vector<TraitMasks> everybody;
+    std::vector<int> take;  // per person: the size of their group less 1
+    std::vector<TraitMasks> members;
     for (int g = 0; g < groups.NumGroups; ++g) {
-        GroupFit fit;
+        members.clear();
         for (int s = 0; s < groups.GroupSize; ++s) {
             const ProfileRecord &p = groups.at(g, s);
-            if (!isPerson(p))
-                continue;
-            ++fit.people;
-            everybody.push_back(&p);
-            groupOf.push_back(g);
-            for (int t = 0; t < s; ++t) {
-                if (!isPerson(groups.at(g, t)))
-                    continue;
-                const int score = CompatibilityScore(p, groups.at(g, t));
-                fit.score += score;
-                fit.conflicts += score < 0 ? 1 : 0;
-            }
+            if (isPerson(p))
+                members.emplace_back(p);
         }
+        GroupFit fit;
+        fit.people = int(members.size());
+        if (members.size() <= kPairwiseUpTo) {
+            for (std::size_t a = 0; a < members.size(); ++a)
+                for (std::size_t b = 0; b < a; ++b) {
+                    const int score = pairScore(members[a], members[b]);
+                    fit.score += score;
+                    fit.conflicts += score < 0 ? 1 : 0;
+                }
+        } else {
+            const PairScan scan(members);
+            PairScan::Row row;
+            std::int64_t twiceScore = 0, twiceConflicts = 0;
+            for (int a = 0; a < fit.people; ++a) {
+                std::int64_t sum = 0;
+                int negatives = 0;
+                scan.rowTotals(a, &sum, &negatives, row);
+                twiceScore += sum;
+                twiceConflicts += negatives;
+            }
+            fit.score = twiceScore / 2;
+            fit.conflicts = int(twiceConflicts / 2);
+        }
+        everybody.insert(everybody.end(), members.begin(), members.end());
+        take.insert(take.end(), members.size(), fit.people - 1);
         report.total.people += fit.people;
         report.total.score += fit.score;
         report.total.conflicts += fit.conflicts;
         report.groups.push_back(fit);
     }
 
-    std::int64_t twiceBound = 0;
-    std::vector<int> scores;
-    for (std::size_t i = 0; i < everybody.size(); ++i) {
-        scores.clear();
-        for (std::size_t j = 0; j < everybody.size(); ++j) {
-            if (j != i)
-                scores.push_back(CompatibilityScore(*everybody[i], *everybody[j]));
-        }
-        const auto take = std::size_t(report.groups[std::size_t(groupOf[i])].people - 1);
-        std::partial_sort(scores.begin(), scores.begin() + std::ptrdiff_t(take), scores.end(), std::greater<>());
-        for (std::size_t k = 0; k < take; ++k)
-            twiceBound += scores[k];
-    }
-    report.bound = twiceBound / 2;
+    report.bound = twiceBound(everybody, take) / 2;
     report.percentOfBound = report.bound > 0 ? 100.0 * double(report.total.score) / double(report.bound) : 100.0;
     return report;
 }

@@ -36,6 +36,7 @@ MainWindow::MainWindow(const QString &poolPath, QWidget *parent)
     setUpFileCommands();
     setUpFinding();
     setUpPeopleCommands();
+    setUpQuality();
     setPoolCaption();
     ShowSelectionCount();
     connect(poolList_, &PoolListModel::ticksChanged, this, &MainWindow::ShowSelectionCount);

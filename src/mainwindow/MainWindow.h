@@ -8,6 +8,7 @@
 #include <memory>
 
 class QAction;
+class QCheckBox;
 class QGroupBox;
 class QLineEdit;
 class QListView;
@@ -19,6 +20,9 @@ class QRadioButton;
 namespace quorvia {
 
 class AboutDialog;
+class BoardWindow;
+class GroupArrangement;
+class QualityReadout;
 class FileDialog;
 class HelpWindow;
 class PoolFilterModel;
@@ -60,8 +64,10 @@ public:
     void showStatus(const QString &text);
     ProfilesWindow *profilesWindow();
 
-    // The groups of the last Calculate; printing and export read them.
+    // The groups of the last Calculate as arranged since (Improve, the
+    // board); printing and export read them. The arrangement keeps them in step.
     GroupTable Groups;
+    GroupArrangement *arrangement() const { return arrangement_; }
 
 public slots:
     void cmdSelectAll_Click();
@@ -78,6 +84,8 @@ public slots:
     void mnuAbout_Click();
     void mnuImportPeople_Click();
     void mnuExportPoolCsv_Click();
+    void mnuImprove_Click();
+    void mnuArrangeGroups_Click();
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -103,6 +111,12 @@ private:
     // (MainWindowPoolLock.cpp).
     bool claimPool(const QString &path, std::unique_ptr<PoolLock> &lock, bool &readOnly);
     void setReadOnly(bool readOnly);
+    void setUpQuality();
+    // Calculate's result replaces the arranged groups; false when the user
+    // keeps arranged groups that were neither printed nor exported.
+    bool confirmReplaceArrangedGroups();
+    void showNewGroups(GroupTable groups);
+    void groupsHandedOut();
 
     QString PoolPath;
     PoolListModel *poolList_ = nullptr;
@@ -151,6 +165,20 @@ private:
     QAction *mnuExportPoolCsv = nullptr;
     FileDialog *dlgImportPeople = nullptr;
     FileDialog *dlgExportPoolCsv = nullptr;
+    // Group quality, Improve, undo and the board (MainWindowQuality.cpp).
+    GroupArrangement *arrangement_ = nullptr;
+    QualityReadout *readout_ = nullptr;
+    BoardWindow *frmBoard = nullptr;
+    QGroupBox *fraQuality = nullptr;
+    QPushButton *cmdImprove = nullptr;
+    QCheckBox *chkEvenSizes = nullptr;
+    QPushButton *cmdArrangeGroups = nullptr;
+    QMenu *mnuGroups = nullptr;
+    QAction *mnuUndo = nullptr;
+    QAction *mnuRedo = nullptr;
+    QAction *mnuImprove = nullptr;
+    QAction *mnuEvenSizes = nullptr;
+    QAction *mnuArrangeGroups = nullptr;
 };
 
 } // namespace quorvia

@@ -96,6 +96,8 @@ void MainWindow::cmdCalculate_Click()
         MessageBox::error(this, error);
         return;
     }
+    if (!confirmReplaceArrangedGroups())
+        return;
 
     const bool amount = optAmountGroupsDesired->isChecked();
     QLineEdit *sizeBox = amount ? txtAmountGroupsDesired : txtPeoplePerGroup;
@@ -123,13 +125,7 @@ void MainWindow::cmdCalculate_Click()
         selected.push_back(number >= 1 && number <= records.size() ? records[number - 1] : ProfileRecord{});
     }
 
-    Groups = buildGroups(selected, option, defaultedSizeValue(option, typed, n));
-    txtGroups->setPlainText(groupListing(Groups));
-    showStatus(tr("Calculated %1 %2 from %3 %4.")
-                   .arg(Groups.NumGroups)
-                   .arg(Groups.NumGroups == 1 ? tr("group") : tr("groups"))
-                   .arg(n)
-                   .arg(n == 1 ? tr("person") : tr("people")));
+    showNewGroups(buildGroups(selected, option, defaultedSizeValue(option, typed, n)));
 }
 
 } // namespace quorvia

@@ -88,8 +88,10 @@ void MainWindow::mnuOpenNewPool_Click()
 void MainWindow::PrintGroups()
 {
     int pages = 0;
-    if (LinePrinter::print(this, tr("Quorvia Groups"), groupsDocument(Groups), &pages))
+    if (LinePrinter::print(this, tr("Quorvia Groups"), groupsDocument(Groups), &pages)) {
+        groupsHandedOut();
         showStatus(tr("Printed %1.").arg(counted(pages, "page", "pages")));
+    }
 }
 
 void MainWindow::ExportGroups()
@@ -120,6 +122,7 @@ void MainWindow::ExportGroups()
                                     .arg(native(path), reason));
         return;
     }
+    groupsHandedOut();
     showStatus(tr("Exported %1 to %2.").arg(counted(Groups.NumGroups, "group", "groups"), QFileInfo(path).fileName()));
 }
 

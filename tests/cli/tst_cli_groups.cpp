@@ -1,3 +1,5 @@
+#include "grouping/PoolGenerator.h"
+#include "grouping/ReferenceGroupBuilder.h"
 #include "support/PoolFixtures.h"
 
 #include <QtTest>
@@ -69,6 +71,9 @@ private slots:
         QTest::newRow("not a number") << Args{"team.Qvr", "--select", "1,two"} << 2 << "two";
         QTest::newRow("past the pool") << Args{"team.Qvr", "--select", "2,5"} << 2 << "5";
         QTest::newRow("unknown option") << Args{"team.Qvr", "--shuffle", "other.Qvr"} << 2 << "--shuffle";
+        QTest::newRow("even alone") << Args{"team.Qvr", "--even"} << 2 << "--even";
+        QTest::newRow("keep unselected") << Args{"team.Qvr", "--improve", "--select", "1,2", "--keep", "3"} << 2 << "3";
+        QTest::newRow("keep bad") << Args{"team.Qvr", "--improve", "--keep", "1,x"} << 2 << "x";
     }
     void groups()
     {
@@ -82,6 +87,55 @@ private slots:
             QVERIFY2(out.isEmpty() && err.contains(expected) && err.count('\n') == 1, qPrintable(err));
         QVERIFY(!QFile::exists(dir.filePath("missing.Qvr")) && !QFile::exists(dir.filePath("no")));
         QCOMPARE(QFileInfo(dir.filePath("team.Qvr")).size(), 4 * 174);
+    }
+
+    // The report's figures against the listing's groups summed pair by pair;
+    // kept records stay where Calculate put them.
+    void report()
+    {
+        std::vector<ProfileRecord> pool = PoolGenerator(5u).poolAtDensity(30, 0.25);
+        QVERIFY(writePool(dir.filePath("traits.Qvr"), pool));
+        const QStringList plainLines = QString::fromUtf8(std::get<1>(cli({"traits.Qvr", "--per-group", "4"}))).split('\n');
+        for (const Args &options : {Args{"--per-group", "4"}, Args{"--per-group", "4", "--improve", "--keep", "1,5"},
+                                    Args{"--amount", "3", "--improve", "--even"}}) {
+            const auto [status, listing, err] = cli(Args{"traits.Qvr"} + options);
+            QCOMPARE(status, 0);
+            const QStringList lines = QString::fromUtf8(listing).split('\n');
+            for (int k = 0; options.contains("--keep") && k < lines.size(); ++k)
+                if (lines[k].startsWith("Last0,") || lines[k].startsWith("Last4,"))
+                    QCOMPARE(lines[k], plainLines.value(k));
+            std::vector<std::vector<int>> groups;  // record indexes
+            for (const QString &line : lines) {
+                if (line.startsWith("Group "))
+                    groups.emplace_back();
+                else if (line.startsWith("Last"))
+                    groups.back().push_back(line.mid(4, line.indexOf(',') - 4).toInt());
+            }
+            QString expected;
+            long long score = 0, conflicts = 0, twiceBound = 0;
+            for (std::size_t g = 0; g < groups.size(); ++g) {
+                long long groupScore = 0, groupConflicts = 0;
+                for (std::size_t a = 0; a < groups[g].size(); ++a) {
+                    for (std::size_t b = 0; b < a; ++b) {
+                        const int s = reference::CompatibilityScore(pool[std::size_t(groups[g][a])], pool[std::size_t(groups[g][b])]);
+                        groupScore += s;
+                        groupConflicts += s < 0 ? 1 : 0;
+                    }
+                    std::vector<int> row;
+                    for (std::size_t q = 0; q < pool.size(); ++q)
+                        if (int(q) != groups[g][a])
+                            row.push_back(reference::CompatibilityScore(pool[std::size_t(groups[g][a])], pool[q]));
+                    std::sort(row.rbegin(), row.rend());
+                    twiceBound += std::accumulate(row.begin(), row.begin() + qsizetype(groups[g].size()) - 1, 0);
+                }
+                expected += QStringLiteral("%1\t%2\t%3\t%4\n").arg(g + 1).arg(groups[g].size()).arg(groupScore).arg(groupConflicts);
+                score += groupScore;
+                conflicts += groupConflicts;
+            }
+            expected += QStringLiteral("total\t30\t%1\t%2\t%3\t%4\n").arg(score).arg(conflicts).arg(twiceBound / 2)
+                            .arg(100.0 * double(score) / double(twiceBound / 2), 0, 'f', 1);
+            QCOMPARE(QString::fromUtf8(std::get<1>(cli(Args{"traits.Qvr", "--report"} + options))), expected);
+        }
     }
 
     void exportFile()

@@ -57,6 +57,27 @@ public:
         return people;
     }
 
+    // Everybody with data and unique names; every trait of each list at about
+    // `density` (own traits as drawn, compatible and incompatible never both).
+    std::vector<ProfileRecord> poolAtDensity(int n, double density)
+    {
+        std::vector<ProfileRecord> people;
+        people.reserve(std::size_t(n));
+        for (int i = 0; i < n; ++i) {
+            ProfileRecord r = person(QStringLiteral("First%1").arg(i), QStringLiteral("Last%1").arg(i));
+            for (std::size_t t = 0; t < std::size_t(kTraitCount); ++t) {
+                r.OwnAttributes[t] = flag(density);
+                const double pick = std::uniform_real_distribution<double>(0.0, 1.0)(random_);
+                if (pick < density)
+                    r.CompatibleWith[t] = kTrue;
+                else if (pick < 2 * density)
+                    r.IncompatibleWith[t] = kTrue;
+            }
+            people.push_back(r);
+        }
+        return people;
+    }
+
 private:
     std::int16_t flag(double p) { return chance(p) ? kTrue : kFalse; }
 

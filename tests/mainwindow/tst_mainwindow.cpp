@@ -74,7 +74,8 @@ private slots:
         QStringList bar;
         for (QAction *item : window.menuBar()->actions())
             bar << item->text();
-        QCOMPARE(bar, QStringList({"&File", "P&rofiles...", "&Help"}));
+        QCOMPARE(bar, QStringList({"&File", "P&rofiles...", "Gro&ups", "&Help"}));
+        QCOMPARE(window.findChild<QAction *>("mnuProfiles")->text(), QStringLiteral("P&rofiles..."));
         QCOMPARE(describe(window.findChild<QMenu *>("mnuFile")->actions()),
                  QStringList({"mnuOpenNewPool Ope&n/New Pool... Ctrl+O", "-", "mnuImportPeople &Import People... ",
                               "mnuExportPoolCsv Export Pool as &CSV... ", "mnuExportGroups Exp&ort Groups... ",

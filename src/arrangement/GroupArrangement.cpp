@@ -1,0 +1,313 @@
+#include "arrangement/GroupArrangement.h"
+
+#include "arrangement/GroupDescriptions.h"
+#include "grouping/GroupImprover.h"
+
+#include <QUndoStack>
+
+namespace quorvia {
+
+// One undoable step of the arrangement. The steps only ever replay raw edits
+// in order, so slot positions recorded at the first redo stay valid.
+class ArrangementStep : public QUndoCommand {
+public:
+    enum class Kind { Move, Swap, PinPerson, PinGroup, Table };
+
+    ArrangementStep(GroupArrangement *owner, Kind kind, const QString &name)
+        : QUndoCommand(name), owner_(owner), kind_(kind) {}
+
+    GroupArrangement::Slot a, b;  // Move: from, to (to.slot found at the first redo); Swap: the two
+    int group = -1;               // PinGroup
+    bool pinned = false;          // PinPerson, PinGroup: the state redo sets
+    GroupTable before, after;     // Table
+
+    void redo() override { apply(true); }
+    void undo() override { apply(false); }
+
+private:
+    void apply(bool forward)
+    {
+        GroupArrangement &o = *owner_;
+        switch (kind_) {
+        case Kind::Move: {
+            ProfileRecord person;
+            bool pin = false;
+            if (forward) {
+                o.takeOut(a, &person, &pin);
+                if (b.slot < 0)
+                    b.slot = o.firstFreeSlot(b.group);
+                o.placeAt(b, person, pin);
+            } else {
+                o.takeOut(b, &person, &pin);
+                o.insertAt(a, person, pin);
+            }
+            break;
+        }
+        case Kind::Swap:
+            o.exchange(a, b);
+            // Each person takes the other's place in a group of the same
+            // size: only the two groups' fits change, not the bound.
+            if (o.peopleIn(a.group) == o.peopleIn(b.group)) {
+                o.refreshGroups(a.group, b.group);
+                return;
+            }
+            break;
+        case Kind::PinPerson:
+            o.personPins_[o.indexOf(a)] = forward == pinned;
+            o.refreshPins();
+            return;
+        case Kind::PinGroup:
+            o.groupPins_[std::size_t(group)] = forward == pinned;
+            o.refreshPins();
+            return;
+        case Kind::Table:
+            o.replaceTable(forward ? after : before);
+            break;
+        }
+        o.refresh();
+    }
+
+    GroupArrangement *owner_;
+    Kind kind_;
+};
+
+GroupArrangement::GroupArrangement(QObject *parent) : QObject(parent), undoStack_(new QUndoStack(this))
+{
+    report_ = assessGroups(groups_);
+}
+
+GroupArrangement::~GroupArrangement()
+{
+    // The steps refer back to this object: drop them first.
+    undoStack_->clear();
+}
+
+void GroupArrangement::reset(GroupTable groups)
+{
+    undoStack_->clear();
+    groups_ = std::move(groups);
+    saved_ = groups_;
+    personPins_.assign(groups_.slotRecords.size(), 0);
+    groupPins_.assign(std::size_t(std::max(groups_.NumGroups, 0)), 0);
+    refresh();
+}
+
+bool GroupArrangement::hasUnsavedChanges() const
+{
+    return groups_.NumGroups != saved_.NumGroups || groups_.GroupSize != saved_.GroupSize
+        || groups_.slotRecords != saved_.slotRecords;
+}
+
+void GroupArrangement::markSaved()
+{
+    saved_ = groups_;
+}
+
+std::size_t GroupArrangement::indexOf(Slot at) const
+{
+    return std::size_t(at.group) * std::size_t(groups_.GroupSize) + std::size_t(at.slot);
+}
+
+bool GroupArrangement::isPerson(Slot at) const
+{
+    return at.group >= 0 && at.group < groups_.NumGroups && at.slot >= 0 && at.slot < groups_.GroupSize
+        && groups_.at(at.group, at.slot).HasData != 0;
+}
+
+bool GroupArrangement::isPersonPinned(Slot at) const
+{
+    return isPerson(at) && personPins_[indexOf(at)] != 0;
+}
+
+bool GroupArrangement::isGroupPinned(int group) const
+{
+    return group >= 0 && group < groups_.NumGroups && groupPins_[std::size_t(group)] != 0;
+}
+
+int GroupArrangement::peopleIn(int group) const
+{
+    if (group >= 0 && std::size_t(group) < report_.groups.size())
+        return report_.groups[std::size_t(group)].people;
+    return 0;
+}
+
+QString GroupArrangement::moveToGroup(Slot person, int toGroup)
+{
+    if (!isPerson(person))
+        return tr("Choose a person to move.");
+    if (toGroup < 0 || toGroup >= groups_.NumGroups)
+        return tr("There is no Group %1.").arg(toGroup + 1);
+    if (toGroup == person.group)
+        return tr("%1 is in Group %2 already.").arg(personName(groups_.at(person.group, person.slot))).arg(toGroup + 1);
+    if (firstFreeSlot(toGroup) < 0)
+        return tr("Group %1 is full: drop onto one of its people to swap instead.").arg(toGroup + 1);
+    auto *step = new ArrangementStep(this, ArrangementStep::Kind::Move,
+                                     tr("Move %1 to Group %2").arg(personName(groups_.at(person.group, person.slot)))
+                                         .arg(toGroup + 1));
+    step->a = person;
+    step->b = {toGroup, -1};
+    undoStack_->push(step);
+    return {};
+}
+
+QString GroupArrangement::swap(Slot a, Slot b)
+{
+    if (!isPerson(a) || !isPerson(b))
+        return tr("Choose two people to swap.");
+    if (a.group == b.group)
+        return tr("%1 and %2 are in the same group.").arg(personName(groups_.at(a.group, a.slot)),
+                                                          personName(groups_.at(b.group, b.slot)));
+    auto *step = new ArrangementStep(this, ArrangementStep::Kind::Swap,
+                                     tr("Swap %1 with %2").arg(personName(groups_.at(a.group, a.slot)),
+                                                               personName(groups_.at(b.group, b.slot))));
+    step->a = a;
+    step->b = b;
+    undoStack_->push(step);
+    return {};
+}
+
+void GroupArrangement::setPersonPinned(Slot person, bool pinned)
+{
+    if (!isPerson(person) || isPersonPinned(person) == pinned)
+        return;
+    const QString name = personName(groups_.at(person.group, person.slot));
+    auto *step = new ArrangementStep(this, ArrangementStep::Kind::PinPerson,
+                                     pinned ? tr("Pin %1").arg(name) : tr("Unpin %1").arg(name));
+    step->a = person;
+    step->pinned = pinned;
+    undoStack_->push(step);
+}
+
+void GroupArrangement::setGroupPinned(int group, bool pinned)
+{
+    if (group < 0 || group >= groups_.NumGroups || isGroupPinned(group) == pinned)
+        return;
+    auto *step = new ArrangementStep(this, ArrangementStep::Kind::PinGroup,
+                                     (pinned ? tr("Pin Group %1") : tr("Unpin Group %1")).arg(group + 1));
+    step->group = group;
+    step->pinned = pinned;
+    undoStack_->push(step);
+}
+
+ImproveOptions GroupArrangement::improveOptions(bool evenSizes) const
+{
+    ImproveOptions options;
+    options.evenSizes = evenSizes;
+    options.lockedSlots.assign(groups_.slotRecords.size(), false);
+    bool any = false;
+    for (int g = 0; g < groups_.NumGroups; ++g) {
+        for (int s = 0; s < groups_.GroupSize; ++s) {
+            if (isGroupPinned(g) || isPersonPinned({g, s}))
+                options.lockedSlots[indexOf({g, s})] = any = true;
+        }
+    }
+    if (!any)
+        options.lockedSlots.clear();
+    return options;
+}
+
+bool GroupArrangement::applyImproved(const GroupTable &improved, const QString &stepName)
+{
+    if (improved.NumGroups == groups_.NumGroups && improved.GroupSize == groups_.GroupSize
+        && improved.slotRecords == groups_.slotRecords)
+        return false;
+    auto *step = new ArrangementStep(this, ArrangementStep::Kind::Table, stepName);
+    step->before = groups_;
+    step->after = improved;
+    undoStack_->push(step);
+    return true;
+}
+
+void GroupArrangement::takeOut(Slot at, ProfileRecord *person, bool *pinned)
+{
+    const std::size_t first = indexOf({at.group, 0});
+    const std::size_t end = first + std::size_t(groups_.GroupSize);
+    std::size_t i = indexOf(at);
+    *person = groups_.slotRecords[i];
+    *pinned = personPins_[i] != 0;
+    for (; i + 1 < end; ++i) {
+        groups_.slotRecords[i] = groups_.slotRecords[i + 1];
+        personPins_[i] = personPins_[i + 1];
+    }
+    groups_.slotRecords[end - 1] = ProfileRecord{};
+    personPins_[end - 1] = 0;
+}
+
+int GroupArrangement::firstFreeSlot(int group) const
+{
+    for (int s = 0; s < groups_.GroupSize; ++s) {
+        if (groups_.at(group, s).HasData == 0)
+            return s;
+    }
+    return -1;
+}
+
+void GroupArrangement::placeAt(Slot at, const ProfileRecord &person, bool pinned)
+{
+    groups_.slotRecords[indexOf(at)] = person;
+    personPins_[indexOf(at)] = pinned;
+}
+
+void GroupArrangement::insertAt(Slot at, const ProfileRecord &person, bool pinned)
+{
+    const std::size_t target = indexOf(at);
+    for (std::size_t i = indexOf({at.group, groups_.GroupSize - 1}); i > target; --i) {
+        groups_.slotRecords[i] = groups_.slotRecords[i - 1];
+        personPins_[i] = personPins_[i - 1];
+    }
+    groups_.slotRecords[target] = person;
+    personPins_[target] = pinned;
+}
+
+void GroupArrangement::exchange(Slot a, Slot b)
+{
+    std::swap(groups_.slotRecords[indexOf(a)], groups_.slotRecords[indexOf(b)]);
+    std::swap(personPins_[indexOf(a)], personPins_[indexOf(b)]);
+}
+
+void GroupArrangement::replaceTable(const GroupTable &table)
+{
+    // Improve keeps pinned people in their slots, so the pins stay valid.
+    groups_ = table;
+    personPins_.resize(groups_.slotRecords.size(), 0);
+}
+
+GroupFit GroupArrangement::fitOf(int group) const
+{
+    GroupTable one;
+    one.NumGroups = 1;
+    one.GroupSize = groups_.GroupSize;
+    const auto first = groups_.slotRecords.begin() + std::ptrdiff_t(indexOf({group, 0}));
+    one.slotRecords.assign(first, first + groups_.GroupSize);
+    return assessGroups(one).total;
+}
+
+void GroupArrangement::refreshGroups(int first, int second)
+{
+    for (int group : {first, second}) {
+        GroupFit &fit = report_.groups[std::size_t(group)];
+        report_.total.score -= fit.score;
+        report_.total.conflicts -= fit.conflicts;
+        fit = fitOf(group);
+        report_.total.score += fit.score;
+        report_.total.conflicts += fit.conflicts;
+    }
+    report_.percentOfBound = report_.bound > 0 ? 100.0 * double(report_.total.score) / double(report_.bound) : 100.0;
+    ++revision_;
+    emit changed();
+}
+
+void GroupArrangement::refreshPins()
+{
+    ++revision_;
+    emit changed();
+}
+
+void GroupArrangement::refresh()
+{
+    report_ = assessGroups(groups_);
+    ++revision_;
+    emit changed();
+}
+
+} // namespace quorvia

@@ -1,0 +1,100 @@
+#pragma once
+
+#include "grouping/GroupQuality.h"
+#include "grouping/GroupTable.h"
+
+#include <QObject>
+#include <QString>
+
+#include <vector>
+
+class QUndoStack;
+
+namespace quorvia {
+
+struct ImproveOptions;
+
+// The groups the user works on after a Calculate, shared by the main window
+// and the board: the table, its quality, the pins that keep people in place
+// for Improve, and one undo history for Improve and every hand arrangement.
+// Widgets only listen to `changed` and read; every change goes through here.
+class GroupArrangement : public QObject {
+    Q_OBJECT
+public:
+    struct Slot {
+        int group = -1;
+        int slot = -1;
+        bool operator==(const Slot &other) const { return group == other.group && slot == other.slot; }
+    };
+
+    explicit GroupArrangement(QObject *parent = nullptr);
+    ~GroupArrangement() override;
+
+    const GroupTable &groups() const { return groups_; }
+    const QualityReport &report() const { return report_; }
+    QUndoStack *undoStack() const { return undoStack_; }
+    // Counts every change, so long work can tell whether its start is still current.
+    unsigned long long revision() const { return revision_; }
+    bool hasGroups() const { return groups_.NumGroups > 0 && groups_.GroupSize > 0; }
+
+    // A new Calculate: replaces everything, clears the history and the pins.
+    void reset(GroupTable groups);
+
+    // Whether the groups differ from the ones last calculated, printed or exported.
+    bool hasUnsavedChanges() const;
+    void markSaved();
+
+    bool isPerson(Slot at) const;
+    bool isPersonPinned(Slot at) const;
+    bool isGroupPinned(int group) const;
+    // Improve must leave this slot as it is.
+    bool isLocked(Slot at) const { return isPersonPinned(at) || isGroupPinned(at.group); }
+    int peopleIn(int group) const;
+
+    // Hand arrangement; each is one undoable step. A refused step changes
+    // nothing and returns why, for the user; an accepted one returns "".
+    QString moveToGroup(Slot person, int toGroup);
+    QString swap(Slot a, Slot b);
+    void setPersonPinned(Slot person, bool pinned);
+    void setGroupPinned(int group, bool pinned);
+
+    // What Improve is to keep: the pinned people and every slot of a pinned group.
+    ImproveOptions improveOptions(bool evenSizes) const;
+    // Takes an improved table as one step named `stepName`; false when it is
+    // the same as the current one (nothing to undo then).
+    bool applyImproved(const GroupTable &improved, const QString &stepName);
+
+signals:
+    // After every change of the groups or the pins, undo and redo included.
+    void changed();
+
+private:
+    friend class ArrangementStep;
+    std::size_t indexOf(Slot at) const;
+    // The raw edits the steps are made of; each keeps people in the first
+    // slots of their group and carries the person's pin along.
+    void takeOut(Slot at, ProfileRecord *person, bool *pinned);
+    // Puts the person back where they were taken out, moving the others down.
+    void insertAt(Slot at, const ProfileRecord &person, bool pinned);
+    // Fills a free slot.
+    void placeAt(Slot at, const ProfileRecord &person, bool pinned);
+    int firstFreeSlot(int group) const;
+    void exchange(Slot a, Slot b);
+    void replaceTable(const GroupTable &table);
+    // The quality follows each change: all of it, only two groups' fits
+    // (the bound stays), or nothing (pins).
+    void refresh();
+    void refreshGroups(int first, int second);
+    void refreshPins();
+    GroupFit fitOf(int group) const;
+
+    GroupTable groups_;
+    GroupTable saved_;
+    QualityReport report_;
+    std::vector<char> personPins_;  // per slot, follows the person
+    std::vector<char> groupPins_;   // per group
+    QUndoStack *undoStack_ = nullptr;
+    unsigned long long revision_ = 0;
+};
+
+} // namespace quorvia

@@ -1,0 +1,184 @@
+#include "board/BoardWindow.h"
+
+#include "arrangement/GroupArrangement.h"
+#include "arrangement/GroupDescriptions.h"
+#include "arrangement/ImproveRun.h"
+#include "board/BoardModel.h"
+#include "board/BoardView.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QInputDialog>
+#include <QLabel>
+#include <QMenuBar>
+#include <QStatusBar>
+#include <QToolBar>
+#include <QUndoStack>
+
+namespace quorvia {
+
+BoardWindow::BoardWindow(GroupArrangement *arrangement, QWidget *parent)
+    : QMainWindow(parent, Qt::Window), arrangement_(arrangement), model_(new BoardModel(arrangement, this)),
+      view_(new BoardView(model_, this))
+{
+    setObjectName(QStringLiteral("frmBoard"));
+    setWindowTitle(tr("Arrange Groups"));
+    setCentralWidget(view_);
+    buildActions();
+    connect(view_, &BoardView::message, this, &BoardWindow::say);
+    connect(view_, &BoardView::currentChanged, this, &BoardWindow::updateActions);
+    connect(model_, &BoardModel::changed, this, &BoardWindow::updateActions);
+    updateActions();
+}
+
+void BoardWindow::buildActions()
+{
+    auto action = [this](QMenu *menu, const char *name, const QString &caption, const QKeySequence &shortcut) {
+        auto *item = menu->addAction(caption);
+        item->setObjectName(QLatin1String(name));
+        item->setShortcut(shortcut);
+        return item;
+    };
+    QMenu *mnuEdit = menuBar()->addMenu(tr("&Edit"));
+    mnuUndo = arrangement_->undoStack()->createUndoAction(this, tr("&Undo"));
+    mnuUndo->setObjectName(QStringLiteral("mnuUndo"));
+    mnuUndo->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
+    mnuRedo = arrangement_->undoStack()->createRedoAction(this, tr("&Redo"));
+    mnuRedo->setObjectName(QStringLiteral("mnuRedo"));
+    mnuRedo->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z));
+    mnuEdit->addAction(mnuUndo);
+    mnuEdit->addAction(mnuRedo);
+    mnuEdit->addSeparator();
+    mnuClose = action(mnuEdit, "mnuClose", tr("&Close"), QKeySequence(Qt::CTRL | Qt::Key_W));
+
+    QMenu *mnuPerson = menuBar()->addMenu(tr("&Person"));
+    mnuMoveToGroup = action(mnuPerson, "mnuMoveToGroup", tr("&Move to Group..."), QKeySequence(Qt::CTRL | Qt::Key_M));
+    mnuSwapWith = action(mnuPerson, "mnuSwapWith", tr("&Swap with..."), QKeySequence(Qt::CTRL | Qt::Key_E));
+    mnuPerson->addSeparator();
+    mnuPinPerson = action(mnuPerson, "mnuPinPerson", tr("&Pin Person"), QKeySequence(Qt::CTRL | Qt::Key_L));
+    mnuPinPerson->setCheckable(true);
+    mnuPinGroup = action(mnuPerson, "mnuPinGroup", tr("Pin &Group"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_L));
+    mnuPinGroup->setCheckable(true);
+
+    QMenu *mnuGroups = menuBar()->addMenu(tr("Gro&ups"));
+    mnuImprove = action(mnuGroups, "mnuImprove", tr("&Improve"), QKeySequence(Qt::CTRL | Qt::Key_I));
+
+    QToolBar *bar = addToolBar(tr("Arrange"));
+    bar->setObjectName(QStringLiteral("barBoard"));
+    bar->setMovable(false);
+    bar->addAction(mnuImprove);
+    chkEvenSizes = new QCheckBox(tr("Even sizes"), bar);
+    chkEvenSizes->setObjectName(QStringLiteral("chkEvenSizes"));
+    bar->addWidget(chkEvenSizes);
+    bar->addSeparator();
+    lblTotal = new QLabel(bar);
+    lblTotal->setObjectName(QStringLiteral("lblTotal"));
+    bar->addWidget(lblTotal);
+
+    view_->setContextMenuPolicy(Qt::ActionsContextMenu);
+    view_->addActions({mnuMoveToGroup, mnuSwapWith, mnuPinPerson, mnuPinGroup});
+
+    connect(mnuClose, &QAction::triggered, this, &QWidget::close);
+    connect(mnuMoveToGroup, &QAction::triggered, this, &BoardWindow::mnuMoveToGroup_Click);
+    connect(mnuSwapWith, &QAction::triggered, this, &BoardWindow::mnuSwapWith_Click);
+    connect(mnuPinPerson, &QAction::triggered, this, &BoardWindow::mnuPinPerson_Click);
+    connect(mnuPinGroup, &QAction::triggered, this, &BoardWindow::mnuPinGroup_Click);
+    connect(mnuImprove, &QAction::triggered, this, &BoardWindow::mnuImprove_Click);
+    connect(mnuUndo, &QAction::triggered, this, [this] {
+        say(tr("Undone: %1").arg(arrangement_->undoStack()->redoText()));
+    });
+    connect(mnuRedo, &QAction::triggered, this, [this] {
+        say(tr("Redone: %1").arg(arrangement_->undoStack()->undoText()));
+    });
+}
+
+void BoardWindow::updateActions()
+{
+    const BoardModel::Slot at = view_->current();
+    const bool person = model_->isPerson(at);
+    mnuMoveToGroup->setEnabled(person && model_->groupCount() > 1);
+    mnuSwapWith->setEnabled(person && model_->groupCount() > 1);
+    mnuPinPerson->setEnabled(person);
+    mnuPinPerson->setChecked(model_->isPinned(at));
+    mnuPinGroup->setEnabled(at.group >= 0);
+    mnuPinGroup->setChecked(model_->isGroupPinned(at.group));
+    mnuImprove->setEnabled(arrangement_->hasGroups());
+    const QualityReport &report = arrangement_->report();
+    lblTotal->setText(tr("  Total score %1, %2 conflicts; %3% of an upper bound")
+                          .arg(signedScore(report.total.score))
+                          .arg(report.total.conflicts)
+                          .arg(QString::number(report.percentOfBound, 'f', 1)));
+}
+
+void BoardWindow::showBoard()
+{
+    if (!placed_) {
+        resize(980, 680);
+        placed_ = true;
+        say(tr("Drag a person onto a free place or a group's title to move them, onto a person to swap the two."));
+    }
+    show();
+    raise();
+    activateWindow();
+    view_->setFocus();
+}
+
+void BoardWindow::say(const QString &text)
+{
+    if (!text.isEmpty())
+        statusBar()->showMessage(text);
+}
+
+void BoardWindow::mnuMoveToGroup_Click()
+{
+    const BoardModel::Slot person = view_->current();
+    if (!model_->isPerson(person))
+        return;
+    // Not modal to the program: the question stays with the board.
+    auto *ask = new QInputDialog(this);
+    ask->setObjectName(QStringLiteral("dlgMoveToGroup"));
+    ask->setAttribute(Qt::WA_DeleteOnClose);
+    ask->setWindowTitle(tr("Move to Group"));
+    ask->setInputMode(QInputDialog::IntInput);
+    ask->setIntRange(1, model_->groupCount());
+    ask->setIntValue(person.group + 1 < model_->groupCount() ? person.group + 2 : 1);
+    ask->setLabelText(tr("Move %1 to group:").arg(model_->slotText(person)));
+    connect(ask, &QInputDialog::intValueSelected, this, [this, person](int number) {
+        if (!model_->isPerson(person))
+            return;
+        say(model_->moveToGroup(person, number - 1));
+        if (model_->arrangement()->peopleIn(number - 1) > 0 && view_->current() == person)
+            view_->setCurrent({number - 1, model_->arrangement()->peopleIn(number - 1) - 1});
+    });
+    ask->open();
+}
+
+void BoardWindow::mnuSwapWith_Click()
+{
+    view_->beginSwapPick(view_->current());
+}
+
+void BoardWindow::mnuPinPerson_Click()
+{
+    const BoardModel::Slot at = view_->current();
+    if (!model_->isPerson(at))
+        return;
+    arrangement_->setPersonPinned(at, !model_->isPinned(at));
+    say(tr("Done: %1").arg(arrangement_->undoStack()->undoText()));
+}
+
+void BoardWindow::mnuPinGroup_Click()
+{
+    const int group = view_->current().group;
+    if (group < 0)
+        return;
+    arrangement_->setGroupPinned(group, !model_->isGroupPinned(group));
+    say(tr("Done: %1").arg(arrangement_->undoStack()->undoText()));
+}
+
+void BoardWindow::mnuImprove_Click()
+{
+    say(improveArrangement(this, *arrangement_, chkEvenSizes->isChecked()));
+}
+
+} // namespace quorvia

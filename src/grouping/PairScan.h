@@ -1,0 +1,59 @@
+#pragma once
+
+// Internal to the group builder: everybody's score against one person at a
+// time, and what the quality measure and the improver take from such a row
+// (the sum of its highest scores, a person's best partners). A row is
+// n * n / 2 scores away from the next for a large pool, so the rows are
+// scored 32 people at a time where the processor can.
+
+#include "grouping/TraitMasks.h"
+
+#include <cstdint>
+#include <vector>
+
+namespace quorvia::grouping {
+
+class PairScan {
+public:
+    // Plain 64-bit arithmetic that runs anywhere, or AVX2 byte shuffles.
+    enum class Method { Portable, Vector };
+    static bool available(Method method);
+    static Method fastest();
+
+    explicit PairScan(const std::vector<TraitMasks> &people, Method method = fastest());
+
+    int size() const { return n_; }
+
+    // A row being worked on: one per thread.
+    using Row = std::vector<std::uint8_t>;
+
+    // The sum of the `take` highest scores of person p against the others
+    // (0 <= take < size()).
+    std::int64_t topSum(int p, int take, Row &row) const;
+
+    // The sum of p's scores against everybody else, and how many of them are
+    // below 0.
+    void rowTotals(int p, std::int64_t *sum, int *negatives, Row &row) const;
+
+    // The `count` people p scores highest with, in index order; among equal
+    // scores the lower indexes (count < size()).
+    void best(int p, int count, std::vector<int> *out, Row &row) const;
+
+private:
+    void scoreRow(int p, Row &row) const;
+    // The `rank`-th highest entry of the row (1 = the highest), how many
+    // entries are above it and their sum.
+    void rankInRow(const Row &row, int rank, int *value, int *above, std::int64_t *sumAbove) const;
+
+    int n_ = 0;
+    Method method_;
+    std::vector<TraitMasks> people_;
+    std::vector<std::uint64_t> asScorer_;   // per person: compatible | own << 22, incompatible | own << 22
+    std::vector<std::uint64_t> asPartner_;  // per person: own | compatible << 22, own | incompatible << 22
+    std::vector<std::uint8_t> planes_;      // the vector method's layout, 32 people per block
+    // A row holds score + 44 for everybody but the person scored and the
+    // padding after the last person, which hold 0.
+    std::size_t blocks_ = 0;
+};
+
+} // namespace quorvia::grouping

@@ -1,0 +1,174 @@
+#include "arrangement/GroupArrangement.h"
+#include "arrangement/GroupDescriptions.h"
+#include "board/BoardModel.h"
+#include "board/BoardView.h"
+#include "board/BoardWindow.h"
+#include "dialogs/MessageBox.h"
+#include "grouping/GroupImprover.h"
+#include "grouping/GroupListing.h"
+#include "grouping/PoolGenerator.h"
+#include "mainwindow/MainWindow.h"
+
+#include <QtTest>
+#include <QtWidgets>
+
+using namespace quorvia;
+using namespace quorvia::testing;
+using Slot = GroupArrangement::Slot;
+
+namespace {
+
+// Ann and Bob clash (each has what the other does not work well with); the others are neutral.
+GroupTable threeGroups()
+{
+    ProfileRecord ann = person("Ann", "Lee"), bob = person("Bob", "Ray", "Clerk");
+    ann.OwnAttributes[3] = kTrue;
+    bob.IncompatibleWith[3] = kTrue;
+    GroupTable t{3, 3, {ann, bob, person("Cy", "Orr"), person("Di", "Fox"), person("Ed", "Holm"), {},
+                        person("Flo", "Kim"), {}, {}}};
+    return t;
+}
+
+QStringList names(const GroupTable &t)
+{
+    QStringList out;
+    for (const ProfileRecord &r : t.slotRecords)
+        out << (r.HasData ? trimmedField(r.FirstName) : "-");
+    return out;
+}
+
+} // namespace
+
+class TestBoard : public QObject {
+    Q_OBJECT
+    QTemporaryDir dir;
+
+private slots:
+    void initTestCase() { MessageBox::setTestMode(true); }
+
+    void modelTextsDropsAndSteps()
+    {
+        GroupArrangement arrangement;
+        arrangement.reset(threeGroups());
+        BoardModel model(&arrangement);
+        QCOMPARE(model.groupTitle(0) + " | " + model.groupSummary(0), "Group 1 | Score \u22121, 1 conflict");
+        QCOMPARE(model.slotText({0, 1}) + " | " + model.slotText({1, 2}), "Ray, Bob (Clerk) | NONE");
+        QVERIFY(model.inConflict({0, 0}) && model.inConflict({0, 1}) && !model.inConflict({0, 2}));
+        QVERIFY(model.clash({0, 1}, {0, 0}) && !model.clash({0, 0}, {0, 2}) && !model.clash({0, 0}, {1, 2}));
+        QVERIFY2(model.slotToolTip({0, 0}).contains("Bob does not work well with"), qPrintable(model.slotToolTip({0, 0})));
+
+        using D = BoardModel::Drop;
+        const struct { Slot from, to; D drop; } drops[] = {
+            {{0, 0}, {1, 2}, D::Move}, {{0, 0}, {2, -1}, D::Move}, {{0, 0}, {1, 0}, D::Swap},
+            {{1, 0}, {0, -1}, D::Refused}, {{0, 0}, {0, 1}, D::None}, {{1, 2}, {0, 0}, D::None}};
+        for (const auto &d : drops)
+            QCOMPARE(model.dropFor(d.from, d.to), d.drop);
+
+        // A pinned person moves with their pin; a move closes the gap it leaves; undo puts all back.
+        arrangement.setPersonPinned({0, 0}, true);
+        QCOMPARE(model.drop({0, 0}, {2, -1}), "Done: Move Ann Lee to Group 3");
+        QCOMPARE(names(arrangement.groups()), QStringList({"Bob", "Cy", "-", "Di", "Ed", "-", "Flo", "Ann", "-"}));
+        QVERIFY(arrangement.isPersonPinned({2, 1}) && !arrangement.isPersonPinned({0, 0}));
+        QCOMPARE(model.groupSummary(0), "Score 0, 0 conflicts");
+        QCOMPARE(model.drop({0, 0}, {1, 1}), "Done: Swap Bob Ray with Ed Holm");
+        QCOMPARE(model.drop({1, 0}, {0, -1}), "Done: Move Di Fox to Group 1");
+        QCOMPARE(model.drop({1, 0}, {0, -1}), "Group 1 is full: drop onto one of its people to swap instead.");
+        const std::vector<bool> locked = arrangement.improveOptions(false).lockedSlots;
+        QCOMPARE(std::count(locked.begin(), locked.end(), true), 1L);
+        QVERIFY(locked[7]);
+        QVERIFY(arrangement.hasUnsavedChanges());
+        while (arrangement.undoStack()->canUndo())
+            arrangement.undoStack()->undo();
+        QCOMPARE(arrangement.groups().slotRecords, threeGroups().slotRecords);
+        QVERIFY(!arrangement.hasUnsavedChanges() && !arrangement.isPersonPinned({0, 0}));
+    }
+
+    void boardDrivesTheMainWindow()
+    {
+        const QString pool = dir.filePath("pool.Qvr");
+        QVERIFY(writePool(pool, PoolGenerator(7).pool(14, {})));
+        MainWindow window(pool);
+        QVERIFY(window.startUp());
+        window.findChild<QRadioButton *>("optPeoplePerGroup")->click();
+        QTest::keyClicks(window.findChild<QLineEdit *>("txtPeoplePerGroup"), "4");
+        QTest::mouseClick(window.findChild<QPushButton *>("cmdCalculate"), Qt::LeftButton);
+        QTest::mouseClick(window.findChild<QPushButton *>("cmdArrangeGroups"), Qt::LeftButton);
+        auto *board = window.findChild<BoardWindow *>("frmBoard");
+        QVERIFY(board && board->isVisible() && QTest::qWaitForWindowActive(board));
+        BoardView *view = board->view();
+        auto *box = window.findChild<QPlainTextEdit *>("txtGroups");
+        auto boxShows = [&] { return box->toPlainText() == groupListing(window.Groups).replace("\r\n", "\n"); };
+        auto drag = [&](Slot from, Slot to) {
+            const QPoint start = view->slotRect(from).center();
+            const QPoint end = to.slot < 0 ? view->cardRect(to.group).topLeft() + QPoint(20, 8) : view->slotRect(to).center();
+            QTest::mousePress(view->viewport(), Qt::LeftButton, {}, start);
+            QTest::mouseMove(view->viewport(), (start + end) / 2);
+            QTest::mouseMove(view->viewport(), end);
+            QTest::mouseRelease(view->viewport(), Qt::LeftButton, {}, end);
+            return board->statusBar()->currentMessage();
+        };
+        const GroupTable calculated = window.Groups;  // 4, 4, 4 and 2 people
+        std::vector<int> open, full;
+        for (int g = 0; g < 4; ++g)
+            (calculated.at(g, 3).HasData ? full : open).push_back(g);
+        QCOMPARE(open.size(), std::size_t(1));
+        const int o = open[0];
+        const ProfileRecord mover = calculated.at(full[0], 0), swapper = calculated.at(o, 0);
+
+        // Dropped on the last free slot, the person takes the first one.
+        QCOMPARE(drag({full[0], 0}, {o, 3}), "Done: Move " + personName(mover) + " to Group " + QString::number(o + 1));
+        QVERIFY(window.Groups.at(o, 2) == mover && boxShows());
+        QCOMPARE(drag({o, 0}, {full[1], 1}),
+                 "Done: Swap " + personName(swapper) + " with " + personName(calculated.at(full[1], 1)));
+        QVERIFY(window.Groups.at(full[1], 1) == swapper && window.Groups.at(o, 0) == calculated.at(full[1], 1));
+        QVERIFY(boxShows());
+        const GroupTable arranged = window.Groups;
+        QVERIFY(drag({o, 0}, {full[1], -1}).contains(QString("Group %1 is full").arg(full[1] + 1)));
+        QCOMPARE(window.Groups.slotRecords, arranged.slotRecords);
+
+        // The keyboard: Ctrl+M asks for the group.
+        view->setCurrent({o, 0});
+        QTest::keyClick(board, Qt::Key_M, Qt::ControlModifier);
+        auto *ask = board->findChild<QInputDialog *>("dlgMoveToGroup");
+        QVERIFY(ask);
+        ask->setIntValue(full[0] + 1);
+        ask->accept();
+        QCOMPARE(window.Groups.at(full[0], 3), arranged.at(o, 0));
+
+        QTest::keyClick(board, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(window.Groups.slotRecords, arranged.slotRecords);
+        QVERIFY(boxShows());
+        QTest::keyClick(board, Qt::Key_Z, Qt::ControlModifier);
+        QTest::keyClick(board, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(window.Groups.slotRecords, calculated.slotRecords);
+        QTest::keyClick(board, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+        QVERIFY(window.Groups.at(o, 2) == mover && boxShows());
+
+        // A person Improve would move is pinned on the board; Improve leaves them in their slot.
+        const GroupTable free = improveGroups(window.Groups, {}).groups;
+        QVERIFY(free.slotRecords != window.Groups.slotRecords);
+        int moved = 0;
+        while (window.Groups.slotRecords[std::size_t(moved)] == free.slotRecords[std::size_t(moved)])
+            ++moved;
+        const Slot pinned{moved / 4, moved % 4};
+        view->setCurrent(pinned);
+        QTest::keyClick(board, Qt::Key_L, Qt::ControlModifier);
+        const ProfileRecord keep = window.Groups.at(pinned.group, pinned.slot);
+        board->findChild<QAction *>("mnuImprove")->trigger();
+        QVERIFY(window.Groups.at(pinned.group, pinned.slot) == keep);
+        QVERIFY(window.Groups.slotRecords != free.slotRecords && boxShows());
+        QVERIFY(board->statusBar()->currentMessage().startsWith("Improved the groups"));
+        QCOMPARE(board->findChild<QAction *>("mnuUndo")->text(), "&Undo Improve");
+
+        // Closed and opened again: where and as large as it was.
+        board->move(40, 30);
+        board->resize(700, 500);
+        const QRect place = board->geometry();
+        board->close();
+        QTest::mouseClick(window.findChild<QPushButton *>("cmdArrangeGroups"), Qt::LeftButton);
+        QCOMPARE(board->geometry(), place);
+    }
+};
+
+QTEST_MAIN(TestBoard)
+#include "tst_board.moc"

@@ -1,0 +1,250 @@
+#include "grouping/GroupBuilder.h"
+#include "grouping/GroupImprover.h"
+#include "grouping/GroupQuality.h"
+#include "grouping/PairScan.h"
+#include "grouping/PoolGenerator.h"
+#include "grouping/ReferenceGroupBuilder.h"
+
+#include <QtTest>
+
+#include <algorithm>
+#include <functional>
+#include <map>
+
+using namespace quorvia;
+using namespace quorvia::testing;
+
+namespace {
+
+bool isPerson(const ProfileRecord &r) { return r.HasData != 0; }
+
+// The measure as it reads: every pair of every group, and for the bound every
+// person's scores against everybody sorted.
+QualityReport plainReport(const GroupTable &t)
+{
+    QualityReport report;
+    std::vector<const ProfileRecord *> everybody;
+    std::vector<int> groupOf;
+    for (int g = 0; g < t.NumGroups; ++g) {
+        GroupFit fit;
+        for (int s = 0; s < t.GroupSize; ++s) {
+            if (!isPerson(t.at(g, s)))
+                continue;
+            ++fit.people;
+            everybody.push_back(&t.at(g, s));
+            groupOf.push_back(g);
+            for (int u = 0; u < s; ++u) {
+                if (!isPerson(t.at(g, u)))
+                    continue;
+                const int score = reference::CompatibilityScore(t.at(g, s), t.at(g, u));
+                fit.score += score;
+                fit.conflicts += score < 0 ? 1 : 0;
+            }
+        }
+        report.groups.push_back(fit);
+        report.total.people += fit.people;
+        report.total.score += fit.score;
+        report.total.conflicts += fit.conflicts;
+    }
+    std::int64_t twice = 0;
+    for (std::size_t i = 0; i < everybody.size(); ++i) {
+        std::vector<int> scores;
+        for (std::size_t j = 0; j < everybody.size(); ++j)
+            if (j != i)
+                scores.push_back(reference::CompatibilityScore(*everybody[i], *everybody[j]));
+        std::sort(scores.begin(), scores.end(), std::greater<>());
+        for (int k = 0; k < report.groups[std::size_t(groupOf[i])].people - 1; ++k)
+            twice += scores[std::size_t(k)];
+    }
+    report.bound = twice / 2;
+    return report;
+}
+
+QString figures(const QualityReport &r)
+{
+    QStringList parts;
+    for (const GroupFit &g : r.groups)
+        parts << QStringLiteral("%1/%2/%3").arg(g.people).arg(g.score).arg(g.conflicts);
+    return parts.join(' ') + QStringLiteral(" total %1/%2/%3 bound %4")
+                                 .arg(r.total.people).arg(r.total.score).arg(r.total.conflicts).arg(r.bound);
+}
+
+// A table from a made-up pool: any style, some records without data or with
+// odd HasData words, any sizing.
+GroupTable randomTable(PoolGenerator &gen, int maxPeople)
+{
+    const int n = gen.between(1, maxPeople);
+    const PoolShape shape{TraitStyle(gen.between(0, kTraitStyles - 1)), gen.chance(0.3) ? 0.15 : 0.0, 0.1};
+    const SizeOption option = gen.chance(0.5) ? SizeOption::AmountOfGroups : SizeOption::PeoplePerGroup;
+    return buildGroups(gen.pool(n, shape), option, gen.between(1, gen.chance(0.7) ? 8 : n + 1));
+}
+
+std::map<QString, int> peopleOf(const GroupTable &t)
+{
+    std::map<QString, int> names;
+    for (const ProfileRecord &r : t.slotRecords)
+        if (isPerson(r))
+            ++names[trimmedField(r.LastName)];
+    return names;
+}
+
+} // namespace
+
+class TestQuality : public QObject {
+    Q_OBJECT
+
+private slots:
+    // Both the pairwise sums of large groups and the bound's counting around a
+    // guessed threshold agree with the sorted scores, on every scan method.
+    void measureAgreesWithPlainSums()
+    {
+        PoolGenerator gen(41u);
+        for (int round = 0; round < 40; ++round) {
+            const GroupTable t = randomTable(gen, round % 4 == 0 ? 700 : 120);
+            QCOMPARE(figures(assessGroups(t)), figures(plainReport(t)));
+        }
+        const std::vector<ProfileRecord> pool = gen.poolAtDensity(600, 0.3);
+        std::vector<grouping::TraitMasks> masks(pool.begin(), pool.end());
+        for (auto method : {grouping::PairScan::Method::Portable, grouping::PairScan::Method::Vector}) {
+            if (!grouping::PairScan::available(method))
+                continue;
+            const grouping::PairScan scan(masks, method);
+            grouping::PairScan::Row row;
+            std::vector<int> best;
+            for (int p = 0; p < 600; p += 37) {
+                std::vector<std::pair<int, int>> scores;  // (-score, index): the best first, the lower index on a tie
+                for (int q = 0; q < 600; ++q)
+                    if (q != p)
+                        scores.push_back({-reference::CompatibilityScore(pool[std::size_t(p)], pool[std::size_t(q)]), q});
+                std::sort(scores.begin(), scores.end());
+                for (int take : {1, 3, 60, 300, 599}) {
+                    std::int64_t sum = 0;
+                    for (int k = 0; k < take; ++k)
+                        sum -= scores[std::size_t(k)].first;
+                    QCOMPARE(scan.topSum(p, take, row), sum);
+                }
+                scan.best(p, 16, &best, row);
+                std::vector<int> expected;
+                for (int k = 0; k < 16; ++k)
+                    expected.push_back(scores[std::size_t(k)].second);
+                std::sort(expected.begin(), expected.end());
+                QVERIFY(best == expected);
+            }
+        }
+    }
+
+    void improveKeepsPeopleSlotsAndLocks()
+    {
+        PoolGenerator gen(7u);
+        for (int round = 0; round < 150; ++round) {
+            const GroupTable start = randomTable(gen, 60);
+            ImproveOptions options;
+            options.workBudget = 100000;
+            options.evenSizes = round % 3 == 0;
+            if (round % 2 == 0)
+                for (std::size_t k = 0; k < start.slotRecords.size(); ++k)
+                    options.lockedSlots.push_back(gen.chance(0.15));
+            long long lastDone = -1;
+            bool monotone = true;
+            const ImproveResult result = improveGroups(start, options, [&](long long done, long long total) {
+                monotone = monotone && done >= lastDone && done <= total;
+                lastDone = done;
+                return true;
+            });
+            const GroupTable &t = result.groups;
+            QVERIFY(monotone && !result.cancelled);
+            QCOMPARE(t.NumGroups, start.NumGroups);
+            QCOMPARE(t.GroupSize, start.GroupSize);
+            QCOMPARE(t.slotRecords.size(), start.slotRecords.size());
+            QVERIFY(peopleOf(t) == peopleOf(start));
+            if (!options.evenSizes)
+                QVERIFY(assessGroups(t).total.score >= assessGroups(start).total.score);
+            const bool anyLock = std::count(options.lockedSlots.begin(), options.lockedSlots.end(), true) > 0;
+            int fewest = t.GroupSize, most = 0;
+            for (int g = 0; g < t.NumGroups; ++g) {
+                bool freeSeen = false;
+                int people = 0;
+                for (int s = 0; s < t.GroupSize; ++s) {
+                    const std::size_t k = std::size_t(g * t.GroupSize + s);
+                    const bool locked = k < options.lockedSlots.size() && options.lockedSlots[k];
+                    if (locked)
+                        QVERIFY(t.slotRecords[k] == start.slotRecords[k]);
+                    else if (isPerson(t.slotRecords[k]))
+                        QVERIFY2(!freeSeen, "people fill the first free slots");
+                    else
+                        freeSeen = true;
+                    people += isPerson(t.slotRecords[k]) ? 1 : 0;
+                }
+                fewest = std::min(fewest, people);
+                most = std::max(most, people);
+            }
+            if (options.evenSizes && !anyLock)
+                QVERIFY(most - fewest <= 1);
+            QVERIFY(improveGroups(start, options).groups.slotRecords == t.slotRecords);  // the same every time
+        }
+    }
+
+    void cancelKeepsTheBestSoFar()
+    {
+        PoolGenerator gen(3u);
+        const GroupTable start = buildGroups(gen.poolAtDensity(400, 0.2), SizeOption::PeoplePerGroup, 4);
+        int calls = 0;
+        const ImproveResult result = improveGroups(start, {}, [&](long long, long long) { return ++calls < 3; });
+        QVERIFY(result.cancelled && calls == 3);
+        QVERIFY(peopleOf(result.groups) == peopleOf(start));
+        QVERIFY(assessGroups(result.groups).total.score >= assessGroups(start).total.score);
+    }
+
+    // On pools small enough to try every grouping: Improve's total is at most
+    // the best for its group sizes, and that best at most the bound.
+    void smallPoolsAgainstEveryGrouping()
+    {
+        PoolGenerator gen(99u);
+        for (int round = 0; round < 120; ++round) {
+            const int n = gen.between(1, 8);
+            const PoolShape shape{TraitStyle(gen.between(0, kTraitStyles - 1))};
+            const GroupTable start = buildGroups(gen.pool(n, shape), SizeOption::AmountOfGroups, gen.between(1, 4));
+            ImproveOptions options;
+            options.workBudget = 20000;
+            const GroupTable t = improveGroups(start, options).groups;
+            std::vector<const ProfileRecord *> people;
+            for (const ProfileRecord &r : t.slotRecords)
+                if (isPerson(r))
+                    people.push_back(&r);
+            std::vector<int> sizes;
+            for (const GroupFit &g : assessGroups(t).groups)
+                sizes.push_back(g.people);
+            std::sort(sizes.begin(), sizes.end());
+            std::vector<std::vector<int>> score(people.size(), std::vector<int>(people.size()));
+            for (std::size_t i = 0; i < people.size(); ++i)
+                for (std::size_t j = 0; j < people.size(); ++j)
+                    score[i][j] = reference::CompatibilityScore(*people[i], *people[j]);
+            std::int64_t best = std::numeric_limits<std::int64_t>::min();
+            std::vector<int> groupOf(people.size(), 0);
+            for (;;) {
+                std::vector<int> count(std::size_t(t.NumGroups), 0);
+                std::int64_t total = 0;
+                for (std::size_t i = 0; i < people.size(); ++i) {
+                    ++count[std::size_t(groupOf[i])];
+                    for (std::size_t j = 0; j < i; ++j)
+                        if (groupOf[i] == groupOf[j])
+                            total += score[i][j];
+                }
+                std::sort(count.begin(), count.end());
+                if (count == sizes)
+                    best = std::max(best, total);
+                std::size_t k = 0;  // the next grouping, counting in base NumGroups
+                while (k < groupOf.size() && ++groupOf[k] == t.NumGroups)
+                    groupOf[k++] = 0;
+                if (k == groupOf.size())
+                    break;
+            }
+            const QualityReport report = assessGroups(t);
+            QVERIFY(report.total.score <= best);
+            QVERIFY(best <= report.bound);
+        }
+    }
+};
+
+QTEST_GUILESS_MAIN(TestQuality)
+#include "tst_quality.moc"

@@ -1,0 +1,162 @@
+#include "arrangement/GroupArrangement.h"
+#include "dialogs/FileDialog.h"
+#include "dialogs/MessageBox.h"
+#include "grouping/GroupBuilder.h"
+#include "grouping/GroupListing.h"
+#include "grouping/PoolGenerator.h"
+#include "mainwindow/MainWindow.h"
+
+#include <QtTest>
+#include <QtWidgets>
+
+#include <set>
+
+using namespace quorvia;
+using namespace quorvia::testing;
+
+namespace {
+
+// The read-out as the user sees it, row by row, and the total line.
+QStringList readout(MainWindow &window)
+{
+    const QAbstractItemModel *rows = window.findChild<QTableView *>("tblQuality")->model();
+    QStringList lines;
+    for (int r = 0; r < rows->rowCount(); ++r) {
+        QStringList cells;
+        for (int c = 0; c < rows->columnCount(); ++c)
+            cells << rows->index(r, c).data().toString();
+        lines << cells.join(' ');
+    }
+    return lines << window.findChild<QLabel *>("lblQualityTotal")->text();
+}
+
+// The same figures from a plain pairwise sum over the groups in memory.
+QStringList expectedReadout(const GroupTable &groups, int *total)
+{
+    QStringList lines;
+    int people = 0, conflicts = 0;
+    *total = 0;
+    for (int g = 0; g < groups.NumGroups; ++g) {
+        int n = 0, score = 0, clashes = 0;
+        for (int a = 0; a < groups.GroupSize; ++a) {
+            n += groups.at(g, a).HasData != 0;
+            for (int b = a + 1; b < groups.GroupSize; ++b) {
+                if (groups.at(g, a).HasData == 0 || groups.at(g, b).HasData == 0)
+                    continue;
+                const int pair = CompatibilityScore(groups.at(g, a), groups.at(g, b));
+                score += pair;
+                clashes += pair < 0;
+            }
+        }
+        lines << QStringLiteral("%1 %2 %3 %4").arg(g + 1).arg(n)
+                     .arg(score > 0 ? "+" + QString::number(score) : score < 0 ? QChar(0x2212) + QString::number(-score) : "0")
+                     .arg(clashes);
+        people += n, *total += score, conflicts += clashes;
+    }
+    return lines << QStringLiteral("Total: %1 people, score +%2, %3 conflicts; ").arg(people).arg(*total).arg(conflicts);
+}
+
+} // namespace
+
+class TestQualityWindow : public QObject {
+    Q_OBJECT
+    QTemporaryDir dir;
+
+private slots:
+    void initTestCase() { MessageBox::setTestMode(true); }
+
+    void calculateImproveUndoRedo()
+    {
+        const QString pool = dir.filePath("twelve.Qvr");
+        QVERIFY(writePool(pool, PoolGenerator(7).pool(14, {})));
+        MainWindow window(pool);
+        QVERIFY(window.startUp());
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        auto *groupsBox = window.findChild<QPlainTextEdit *>("txtGroups");
+        auto *improve = window.findChild<QPushButton *>("cmdImprove");
+        auto *undo = window.findChild<QAction *>("mnuUndo");
+        QVERIFY(!improve->isEnabled() && !window.findChild<QPushButton *>("cmdArrangeGroups")->isEnabled());
+
+        // Every state: the box shows the groups in memory, the read-out their plain sums.
+        std::vector<int> totals;
+        auto check = [&](const QString &undoText) {
+            QCOMPARE(groupsBox->toPlainText(), groupListing(window.Groups).replace("\r\n", "\n"));
+            int total = 0;
+            const QStringList expected = expectedReadout(window.Groups, &total);
+            const QStringList shown = readout(window);
+            QCOMPARE(shown.mid(0, expected.size() - 1), expected.mid(0, expected.size() - 1));
+            QVERIFY2(shown.last().startsWith(expected.last()) && shown.last().contains("of an upper bound"),
+                     qPrintable(shown.last()));
+            QCOMPARE(undo->text(), undoText);
+            totals.push_back(total);
+        };
+
+        window.findChild<QRadioButton *>("optPeoplePerGroup")->click();
+        QTest::keyClicks(window.findChild<QLineEdit *>("txtPeoplePerGroup"), "4");
+        QTest::mouseClick(window.findChild<QPushButton *>("cmdCalculate"), Qt::LeftButton);
+        const GroupTable calculated = window.Groups;
+        check("&Undo");
+        if (QTest::currentTestFailed())
+            return;
+        QVERIFY(improve->isEnabled());
+
+        QTest::mouseClick(improve, Qt::LeftButton);
+        const GroupTable improved = window.Groups;
+        check("&Undo Improve");
+        if (QTest::currentTestFailed())
+            return;
+        QVERIFY(totals[1] > totals[0]);
+        QVERIFY(window.statusBar()->currentMessage().startsWith("Improved the groups"));
+
+        QVERIFY(QTest::qWaitForWindowActive(&window));  // back from the progress dialog, if it showed
+        QTest::keyClick(&window, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(window.Groups.slotRecords, calculated.slotRecords);
+        check("&Undo");
+        if (QTest::currentTestFailed())
+            return;
+        QTest::keyClick(&window, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+        QCOMPARE(window.Groups.slotRecords, improved.slotRecords);
+        check("&Undo Improve");
+        if (QTest::currentTestFailed())
+            return;
+
+        // Even sizes: 14 people in groups of 4 become 4, 4, 3 and 3.
+        window.findChild<QCheckBox *>("chkEvenSizes")->setChecked(true);
+        QTest::mouseClick(improve, Qt::LeftButton);
+        const GroupTable evened = window.Groups;
+        check("&Undo Improve (Even Sizes)");
+        if (QTest::currentTestFailed())
+            return;
+        std::multiset<int> sizes;
+        for (const GroupFit &fit : window.arrangement()->report().groups)
+            sizes.insert(fit.people);
+        QCOMPARE(sizes, std::multiset<int>({3, 3, 4, 4}));
+
+        // A conflict is explained when its group is selected.
+        auto *table = window.findChild<QTableView *>("tblQuality");
+        for (int row = 0; row < table->model()->rowCount(); ++row) {
+            if (table->model()->index(row, 3).data().toInt() > 0) {
+                table->setCurrentIndex(table->model()->index(row, 0));
+                QVERIFY(window.findChild<QPlainTextEdit *>("txtConflicts")->toPlainText().contains("work well with"));
+            }
+        }
+
+        // Improved groups not handed out: Calculate asks first, and No keeps them.
+        MessageBox::queueAnswer(MessageBox::No);
+        QTest::mouseClick(window.findChild<QPushButton *>("cmdCalculate"), Qt::LeftButton);
+        QCOMPARE(MessageBox::shownBoxes().back().style, MessageBox::Style::QuestionDefaultNo);
+        QCOMPARE(window.Groups.slotRecords, evened.slotRecords);
+        // Once exported, a new Calculate replaces them without a question and clears the history.
+        FileDialog::queueChoice(dir.filePath("groups.txt"));
+        QTest::mouseClick(window.findChild<QPushButton *>("cmdExport"), Qt::LeftButton);
+        QCOMPARE(readFile(dir.filePath("groups.txt")), groupsDocumentBytes(evened));
+        const std::size_t asked = MessageBox::shownBoxes().size();
+        QTest::mouseClick(window.findChild<QPushButton *>("cmdCalculate"), Qt::LeftButton);
+        QCOMPARE(MessageBox::shownBoxes().size(), asked);
+        QCOMPARE(window.Groups.slotRecords, calculated.slotRecords);
+        QVERIFY(!undo->isEnabled());
+    }
+};
+
+QTEST_MAIN(TestQualityWindow)
+#include "tst_quality_window.moc"
