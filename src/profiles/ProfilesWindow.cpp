@@ -2,9 +2,6 @@
 
 #include "dialogs/MessageBox.h"
 #include "pool/PoolFile.h"
-#include "pool/PoolListing.h"
-#include "pool/PoolLock.h"
-#include "pool/PoolRewrite.h"
 #include "pool/ProfileRecord.h"
 #include "pool/ProfileRules.h"
 #include "pool/TraitCatalogue.h"
@@ -56,12 +53,6 @@ void fillTicks(QListWidget *list, const TraitFlags &flags)
 {
     for (int t = 0; t < kTraitCount; ++t)
         setTicked(list, t, isSet(flags[std::size_t(t)]));
-}
-
-void readTicks(const QListWidget *list, TraitFlags &flags)
-{
-    for (int t = 0; t < kTraitCount; ++t)
-        flags[std::size_t(t)] = isTicked(list, t) ? kTrue : kFalse;
 }
 
 // Nearest whole number, a half going to the even neighbour.
@@ -395,84 +386,6 @@ bool ProfilesWindow::PromptToSaveChanges()
     if (MessageBox::show(messageParent(), promptText(), MessageBox::Style::QuestionDefaultNo) != MessageBox::Yes)
         return true;
     return cmdSave_Click();
-}
-
-ProfileRecord ProfilesWindow::recordFromControls() const
-{
-    ProfileRecord record;
-    setSavedTexts(record, txtFirstName->text(), txtLastName->text(), txtPosition->text());
-    readTicks(lstOwnAttributes, record.OwnAttributes);
-    readTicks(lstCompatibleWith, record.CompatibleWith);
-    readTicks(lstIncompatibleWith, record.IncompatibleWith);
-    return record;
-}
-
-bool ProfilesWindow::cmdSave_Click()
-{
-    if (textsBlank())
-        return true;
-
-    const ProfileRecord record = recordFromControls();
-    QString error;
-    if (readOnly_) {
-        error = readOnlyRefusal(poolPath_, QStringLiteral("The profile has not been saved."));
-    } else {
-        PoolFile pool(poolPath_);
-        // Another program may have changed the file since the record was shown
-        // (a deletion moves every later person up one number): then this
-        // number holds someone else, who must not be overwritten.
-        if (!pool.openForWriting(&error) || !pool.write(currentRecordNumber_, record, &error, shownBytes_)) {
-            error += QStringLiteral("\nThe profile has not been saved.");
-        } else {
-            shownBytes_ = QByteArray(kRecordSize, '\0');
-            record.toBytes(shownBytes_.data());
-        }
-        pool.close();
-    }
-    if (!error.isEmpty()) {
-        // The profile stays shown and counts as unsaved, so no later step drops it silently.
-        profileModified_ = true;
-        MessageBox::error(messageParent(), error);
-        return false;
-    }
-
-    profileModified_ = false;
-    setCaption();
-    emit poolChanged();
-    emit statusMessage(QStringLiteral("Saved %1 (record %2).").arg(personName(record)).arg(currentRecordNumber_));
-    return true;
-}
-
-void ProfilesWindow::cmdDelete_Click()
-{
-    if (PoolFile::fileSize(poolPath_) <= 0)
-        return;
-    if (readOnly_) {
-        MessageBox::error(this, readOnlyRefusal(poolPath_, QStringLiteral("Nothing was deleted.")));
-        return;
-    }
-    if (MessageBox::show(this, QStringLiteral("Are you sure you wish to delete the current profile?"),
-                         MessageBox::Style::Question) != MessageBox::Yes)
-        return;
-
-    QString error;
-    const QByteArray deleted = shownBytes_;
-    if (!rewritePoolWithout(poolPath_, currentRecordNumber_, deleted, &error)) {
-        MessageBox::error(this, error);
-        return;
-    }
-    emit poolChanged();
-
-    // The same number now holds the profile that followed, or the blank position.
-    LoadProfile();
-    setCaption();
-    QByteArray whole = deleted;
-    whole.resize(kRecordSize, '\0');
-    emit statusMessage(deleted.isEmpty()
-                           ? QStringLiteral("No profile at record %1 was deleted.").arg(currentRecordNumber_)
-                           : QStringLiteral("Deleted %1 (record %2).")
-                                 .arg(personName(ProfileRecord::fromBytes(whole.constData())))
-                                 .arg(currentRecordNumber_));
 }
 
 void ProfilesWindow::lstOwnAttributes_ItemCheck(int Item)
