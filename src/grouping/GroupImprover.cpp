@@ -85,7 +85,7 @@ private:
         const long long perPerson = 120000;
         if (options_.workBudget > 0)
             return options_.workBudget;
-        return std::min<long long>(220000000LL, perPerson * people_);
+        return std::min<long long>(400000000LL, perPerson * people_);
     }
 
     bool stopped()
