@@ -24,7 +24,7 @@ QString usageText()
         "      --keep leaves the people of the given records where Calculate put them.\n"
         "      --report prints instead of the groups one line per group (group, people, score,\n"
         "      conflicts, TAB-separated), then \"total\", people, score, conflicts, the upper\n"
-        "      bound of the score and the score as a percentage of it.\n"
+        "      bound of the score and the score as a percentage of it (with -o, besides the file).\n"
         "  quorvia-cli --help\n");
 }
 
