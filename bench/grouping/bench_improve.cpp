@@ -6,12 +6,14 @@
 // time for each; asserts nothing. The baselines live here only.
 //
 //   bench_improve [--sizes 60,300,1000] [--layouts 4,5,g10] [--densities 5,15,30]
-//                 [--methods calc,ls,ga300,ga3000,improve] [--ga-seconds S]
-//                 [--ls-max N] [--ga-max N]
+//                 [--methods calc,ls,ga300,ga3000,improve] [--ga-seconds 10]
+//                 [--ls-max 1000] [--ga-max 1000]
 //
-// Layouts: a number k is "groups of k", gK is "K groups". The plain local
-// search is skipped above --ls-max people and the genetic algorithm above
-// --ga-max people (both take minutes there).
+// Layouts: a number k is "groups of k", gK is "K groups"; sizes up to 32767.
+// The defaults are kept small for a shared machine: the genetic algorithm
+// stops after 100 generations without gain or --ga-seconds (60 for the full
+// comparison); the plain local search is skipped above --ls-max people (it
+// takes two minutes at 4,000) and the genetic algorithm above --ga-max.
 
 #include "grouping/GroupBuilder.h"
 #include "grouping/GroupImprover.h"
@@ -54,7 +56,7 @@ struct PairScores {
     int at(int i, int j) const { return score[std::size_t(i) * std::size_t(n) + std::size_t(j)]; }
 };
 
-// An assignment: the group of every person, every group holding at most `width`.
+// An assignment: the group of every person, every group holding at most `width` people.
 struct Assignment {
     int groups = 0, width = 0;
     std::vector<int> groupOf;
@@ -152,8 +154,8 @@ long long plainLocalSearch(Assignment a, const PairScores &d)
 
 // ------------------------------------------------------------ genetic algorithm
 
-// A chromosome is a permutation of the width' contents: people 0..n-1 and
-// dummies n.. for the free width; slot k belongs to group k / width.
+// A chromosome is a permutation of the slots' contents: people 0..n-1 and
+// dummies n.. for the free slots; slot k belongs to group k / width.
 long long geneticAlgorithm(int groups, int width, const PairScores &d, int population, double seconds,
                            int *generations)
 {
@@ -276,7 +278,7 @@ int main(int argc, char **argv)
     const QStringList densities = listOption(argc, argv, "--densities", "5,15,30");
     const QStringList methods = listOption(argc, argv, "--methods", "calc,ls,ga300,improve");
     const double gaSeconds = listOption(argc, argv, "--ga-seconds", "10").value(0).toDouble();
-    const int lsMax = listOption(argc, argv, "--ls-max", "4000").value(0).toInt();
+    const int lsMax = listOption(argc, argv, "--ls-max", "1000").value(0).toInt();
     const int gaMax = listOption(argc, argv, "--ga-max", "1000").value(0).toInt();
     auto wanted = [&](const char *m) { return methods.contains(QLatin1String(m)); };
 
@@ -297,7 +299,7 @@ int main(int argc, char **argv)
                 start = Clock::now();
                 const QualityReport report = assessGroups(calc);
                 const double assessTime = secondsSince(start);
-                std::printf("\n%d people, density %s%%, %s %d (%d groups of %d width); bound %lld (assessed in %.3f s)\n", n,
+                std::printf("\n%d people, density %s%%, %s %d (%d groups of %d slots); bound %lld (assessed in %.3f s)\n", n,
                             qPrintable(densityText), amount ? "groups:" : "groups of", value, calc.NumGroups,
                             calc.GroupSize, static_cast<long long>(report.bound), assessTime);
                 long long lsTotal = 0;

@@ -27,7 +27,7 @@ QString usageText()
         "      --keep leaves the people of the given records where Calculate put them.\n"
         "      --report prints instead of the groups one line per group (group, people, score,\n"
         "      conflicts, TAB-separated), then \"total\", people, score, conflicts, the upper\n"
-        "      bound of the score and the score as a percentage of it.\n"
+        "      bound of the score and the score as a percentage of it (with -o, besides the file).\n"
         "  quorvia-cli import POOL FILE.csv [--dry-run]\n"
         "      Appends the people of a CSV file to the pool. Prints each problem as\n"
         "      line, TAB, message; exit 1 when a row was left out. --dry-run writes nothing.\n"

@@ -82,10 +82,10 @@ private:
     {
         // A unit is one dot product, some 10 ns: about a second for a few
         // hundred people, and a few seconds at most for the largest pools.
-        const long long perPerson = 100000;
+        const long long perPerson = 120000;
         if (options_.workBudget > 0)
             return options_.workBudget;
-        return std::min<long long>(220000000LL, perPerson * people_);
+        return std::min<long long>(400000000LL, perPerson * people_);
     }
 
     bool stopped()
@@ -263,8 +263,8 @@ private:
 
     bool propose(Proposal *step)
     {
-        // People in turn (their data then comes from memory in order); the
-        // group and the partner at random.
+        // People in turn (their data then comes from memory in order), the
+        // group at random.
         if (++cursor_ == movable_.size())
             cursor_ = 0;
         const int p = movable_[cursor_];
@@ -279,17 +279,36 @@ private:
         ++work_;
         if (b == a)
             return false;
+        // A swap, or now and then a move when there is room. In a small group
+        // the partner is the member who swaps best; in a large one anybody.
         int q = -1;
+        long long partnerGain = 0;
         if (size(b) > 0 && !(canMove(a, b) && random_.below(4) == 0)) {
-            q = membersOf(b)[random_.below(size(b))];
-            if (locked_[std::size_t(q)])
+            if (size(b) <= kBestPartnerUpTo) {
+                partnerGain = std::numeric_limits<long long>::min();
+                for (int k = 0; k < size(b); ++k) {
+                    const int r = membersOf(b)[k];
+                    if (locked_[std::size_t(r)])
+                        continue;
+                    const long long g = scoreIn(r, a) - scoreIn(r, b) + self_[std::size_t(r)] - 2LL * pair(p, r);
+                    if (g > partnerGain) {
+                        partnerGain = g;
+                        q = r;
+                    }
+                }
+            } else {
+                q = membersOf(b)[random_.below(size(b))];
+                if (!locked_[std::size_t(q)])
+                    partnerGain = scoreIn(q, a) - scoreIn(q, b) + self_[std::size_t(q)] - 2LL * pair(p, q);
+                else
+                    q = -1;
+            }
+            if (q < 0)
                 return false;
         } else if (!canMove(a, b)) {
             return false;
         }
-        long long gain = scoreIn(p, b) - scoreIn(p, a) + self_[pi];
-        if (q >= 0)
-            gain += scoreIn(q, a) - scoreIn(q, b) + self_[std::size_t(q)] - 2LL * pair(p, q);
+        const long long gain = scoreIn(p, b) - scoreIn(p, a) + self_[pi] + partnerGain;
         *step = Proposal{p, b, q, gain};
         return true;
     }
@@ -399,6 +418,7 @@ private:
     static constexpr std::int64_t kRowWorkDivisor = 16;
     static constexpr int kAllGroups = 32;
     static constexpr int kSmallGroup = 32;
+    static constexpr int kBestPartnerUpTo = 8;
     static constexpr long long kRoomyBudget = 50000;
     static constexpr double kWarmStart = 0.5;
     static constexpr double kCoolStart = 0.1;

@@ -31,6 +31,9 @@ struct QualityReport {
     double percentOfBound = 100.0;
 };
 
+// Exact whole numbers, in a few tenths of a second for 32,767 people (a few
+// helper threads share the bound's rows for large pools; safe to call from any
+// thread).
 QualityReport assessGroups(const GroupTable &groups);
 
 // The score of the person in `slot` against the other people of their group.
