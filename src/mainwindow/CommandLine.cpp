@@ -9,14 +9,24 @@ QString usageText()
 {
     return QStringLiteral("Usage: quorvia [POOL]\n"
                           "Opens the pool file POOL (a .Qvr file). Without one it opens General.Qvr in the "
-                          "program's folder,\nor in the user's data folder when the program's folder cannot be "
-                          "written.");
+                          "program's folder,\nor in the user's data folder when the program is installed or its folder "
+                          "cannot be written.");
+}
+
+// An installed program has its help in PREFIX/share/quorvia beside PREFIX/bin.
+// Its pool belongs in the user's data folder even when the user may write to
+// the program's folder (root may write /usr/bin): people's profiles do not go
+// among the system's programs.
+bool isInstalledProgram(const QString &programFolder)
+{
+    return QFileInfo::exists(QDir(programFolder).filePath(QStringLiteral("../share/quorvia/Quorvia.html")));
 }
 
 QString defaultPoolPath(const QString &programFolder, const QString &userDataFolder)
 {
     const QString beside = QDir(programFolder).filePath(QStringLiteral("General.Qvr"));
-    if (userDataFolder.isEmpty() || QFileInfo::exists(beside) || QFileInfo(programFolder).isWritable())
+    if (userDataFolder.isEmpty() || QFileInfo::exists(beside)
+        || (QFileInfo(programFolder).isWritable() && !isInstalledProgram(programFolder)))
         return beside;
     QDir().mkpath(userDataFolder);
     return QDir(userDataFolder).filePath(QStringLiteral("General.Qvr"));

@@ -163,6 +163,10 @@ private slots:
         const QString userData = dir.filePath(QStringLiteral("data/Quorvia"));
         QCOMPARE(parseCommandLine({}, "/opt/no-such-quorvia/bin", userData).poolPath, userData + "/General.Qvr");
         QVERIFY(QFileInfo(userData).isDir());
+        // So is the folder of an installed program, even for a user who may write there (root).
+        QVERIFY(QDir().mkpath(dir.filePath("usr/bin")) && QDir().mkpath(dir.filePath("usr/share/quorvia")));
+        QVERIFY(writeFile(dir.filePath("usr/share/quorvia/Quorvia.html"), "help"));
+        QCOMPARE(parseCommandLine({}, dir.filePath("usr/bin"), userData).poolPath, userData + "/General.Qvr");
         // Quotes around the path are removed; nothing else is cut.
         for (const auto &[argument, path] : {std::pair{"\"/home/ann/Sales.Qvr\"", "/home/ann/Sales.Qvr"},
                                              {"/home/ann/Sales.Qvr", "/home/ann/Sales.Qvr"},
