@@ -3,6 +3,7 @@
 #include "cli/CsvOutput.h"
 #include "csv/PeopleCsv.h"
 #include "pool/PoolAppend.h"
+#include "pool/PoolListing.h"
 #include "pool/PoolLock.h"
 
 #include <QDir>

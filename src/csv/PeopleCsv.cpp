@@ -287,16 +287,6 @@ private:
     int line_ = 0;
 };
 
-QString traitNames(const TraitFlags &flags)
-{
-    QStringList names;
-    for (int t = 0; t < kTraitCount; ++t) {
-        if (isSet(flags[std::size_t(t)]))
-            names << traitCatalogue().at(t);
-    }
-    return names.join(QStringLiteral("; "));
-}
-
 } // namespace
 
 const QStringList &peopleCsvColumns()
@@ -305,11 +295,6 @@ const QStringList &peopleCsvColumns()
                                      QStringLiteral("Position"), QStringLiteral("Traits"),
                                      QStringLiteral("Works well with"), QStringLiteral("Does not work well with")};
     return columns;
-}
-
-QString countText(qsizetype count, const QString &one, const QString &many)
-{
-    return QString::number(count) + QLatin1Char(' ') + (count == 1 ? one : many);
 }
 
 PeopleImport parsePeopleCsv(const QByteArray &fileBytes, CsvProgress *progress)

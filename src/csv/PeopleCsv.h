@@ -47,9 +47,6 @@ PeopleImport parsePeopleCsv(const QByteArray &fileBytes, CsvProgress *progress =
 // Reads the file first; a file that cannot be read is a failure naming it.
 PeopleImport readPeopleCsv(const QString &path, CsvProgress *progress = nullptr);
 
-// "1 person", "2 people": counts in messages.
-QString countText(qsizetype count, const QString &one, const QString &many);
-
 // The whole pool in the import format: UTF-8 with a byte-order mark, a header
 // row, one row per record in record order. Importing it into an empty pool
 // gives back the same bytes for every record a save could have written.

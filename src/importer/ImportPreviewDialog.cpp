@@ -1,6 +1,7 @@
 #include "importer/ImportPreviewDialog.h"
 
 #include "importer/ImportRowsModel.h"
+#include "pool/PoolListing.h"
 
 #include <QDir>
 #include <QFileInfo>

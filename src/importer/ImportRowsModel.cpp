@@ -3,19 +3,6 @@
 #include "pool/TraitCatalogue.h"
 
 namespace quorvia {
-namespace {
-
-QString traitNames(const TraitFlags &flags)
-{
-    QStringList names;
-    for (int t = 0; t < kTraitCount; ++t) {
-        if (isSet(flags[std::size_t(t)]))
-            names << traitCatalogue().at(t);
-    }
-    return names.join(QStringLiteral("; "));
-}
-
-} // namespace
 
 ImportRowsModel::ImportRowsModel(const std::vector<ImportedRow> &rows, QObject *parent)
     : QAbstractTableModel(parent), rows_(rows)

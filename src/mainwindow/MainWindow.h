@@ -101,6 +101,11 @@ private:
     void setUpSizeInputs();
     void setUpFileCommands();
     void setUpPeopleCommands();
+    // The exports' shared steps (MainWindowFiles.cpp): a target asked for in
+    // the pool's folder and checked (empty when cancelled or refused), and the
+    // write that replaces it whole, telling the user when it fails.
+    QString chooseExportTarget(FileDialog *dialog);
+    bool writeExportFile(const QString &path, const QByteArray &bytes, const QString &what);
     void closeHelp();
     // The filter box, opening a person from the list, F1, the status bar
     // (MainWindowFinding.cpp).

@@ -26,11 +26,6 @@ namespace {
 
 QString native(const QString &path) { return QDir::toNativeSeparators(path); }
 
-QString counted(qsizetype count, const char *singular, const char *plural)
-{
-    return QString::number(count) + QLatin1Char(' ') + QLatin1String(count == 1 ? singular : plural);
-}
-
 } // namespace
 
 void MainWindow::setUpFileCommands()
@@ -80,7 +75,7 @@ void MainWindow::mnuOpenNewPool_Click()
     editor->loadFirstRecord();
     showStatus(tr("Opened %1%2: %3.")
                    .arg(QFileInfo(PoolPath).fileName(), readOnly ? tr(" read-only") : QString(),
-                        counted(poolList_->itemCount(), "person", "people")));
+                        countText(poolList_->itemCount(), tr("person"), tr("people"))));
     if (PoolFile::fileSize(PoolPath) == 0 && !readOnly)
         editor->showModal();
 }
@@ -90,40 +85,50 @@ void MainWindow::PrintGroups()
     int pages = 0;
     if (LinePrinter::print(this, tr("Quorvia Groups"), groupsDocument(Groups), &pages)) {
         groupsHandedOut();
-        showStatus(tr("Printed %1.").arg(counted(pages, "page", "pages")));
+        showStatus(tr("Printed %1.").arg(countText(pages, tr("page"), tr("pages"))));
     }
 }
 
-void MainWindow::ExportGroups()
+QString MainWindow::chooseExportTarget(FileDialog *dialog)
 {
-    dlgExport->setStartFolder(QFileInfo(PoolPath).absolutePath());
-    if (!dlgExport->exec())
-        return;
-    const QString path = dlgExport->fileName();
+    dialog->setStartFolder(QFileInfo(PoolPath).absolutePath());
+    if (!dialog->exec())
+        return QString();
+    const QString path = dialog->fileName();
     // A slip of the name must not turn the pool (under any name) into a text
     // file, nor a device or a pipe into a file.
     const QString problem = exportTargetProblem(path, PoolPath);
     if (!problem.isEmpty()) {
         MessageBox::error(this, problem);
-        return;
+        return QString();
     }
-    // The file type picked in the dialog decides, or a name typed as .csv.
-    const bool csv = dlgExport->selectedFilter() == 1 || path.endsWith(QLatin1String(".csv"), Qt::CaseInsensitive);
-    const QByteArray bytes = csv ? groupsCsvBytes(Groups) : groupsDocumentBytes(Groups);
+    return path;
+}
 
+bool MainWindow::writeExportFile(const QString &path, const QByteArray &bytes, const QString &what)
+{
     // Written beside the target and renamed into place: a failure never
     // leaves a half-written file nor spoils the one that was there.
     QString reason;
-    if (!replaceFileContents(path, bytes, &reason)) {
-        if (reason.isEmpty())
-            reason = tr("unknown error");
-        MessageBox::error(this, tr("The groups could not be exported to \"%1\": %2.\n"
-                                   "Nothing was written; a file of that name keeps its former content.")
-                                    .arg(native(path), reason));
+    if (replaceFileContents(path, bytes, &reason))
+        return true;
+    MessageBox::error(this, tr("%1 could not be exported to \"%2\": %3.\n"
+                               "Nothing was written; a file of that name keeps its former content.")
+                                .arg(what, native(path), reason.isEmpty() ? tr("unknown error") : reason));
+    return false;
+}
+
+void MainWindow::ExportGroups()
+{
+    const QString path = chooseExportTarget(dlgExport);
+    if (path.isEmpty())
         return;
-    }
+    // The file type picked in the dialog decides, or a name typed as .csv.
+    const bool csv = dlgExport->selectedFilter() == 1 || path.endsWith(QLatin1String(".csv"), Qt::CaseInsensitive);
+    if (!writeExportFile(path, csv ? groupsCsvBytes(Groups) : groupsDocumentBytes(Groups), tr("The groups")))
+        return;
     groupsHandedOut();
-    showStatus(tr("Exported %1 to %2.").arg(counted(Groups.NumGroups, "group", "groups"), QFileInfo(path).fileName()));
+    showStatus(tr("Exported %1 to %2.").arg(countText(Groups.NumGroups, tr("group"), tr("groups")), QFileInfo(path).fileName()));
 }
 
 void MainWindow::mnuPrintPool_Click()
@@ -141,7 +146,7 @@ void MainWindow::mnuPrintPool_Click()
         lines << itemText(record);
     int pages = 0;
     if (LinePrinter::print(this, tr("Quorvia Pool"), lines, &pages))
-        showStatus(tr("Printed %1.").arg(counted(pages, "page", "pages")));
+        showStatus(tr("Printed %1.").arg(countText(pages, tr("page"), tr("pages"))));
 }
 
 void MainWindow::mnuTopics_Click()

@@ -5,11 +5,10 @@
 #include "dialogs/MessageBox.h"
 #include "importer/ImportPreviewDialog.h"
 #include "importer/ImportReading.h"
-#include "pool/AtomicFile.h"
 #include "pool/PoolAppend.h"
 #include "pool/PoolFile.h"
+#include "pool/PoolListing.h"
 #include "pool/PoolLock.h"
-#include "pool/SafeTarget.h"
 
 #include <QAction>
 #include <QDir>
@@ -94,30 +93,17 @@ void MainWindow::mnuImportPeople_Click()
 
 void MainWindow::mnuExportPoolCsv_Click()
 {
-    dlgExportPoolCsv->setStartFolder(QFileInfo(PoolPath).absolutePath());
-    if (!dlgExportPoolCsv->exec())
+    const QString path = chooseExportTarget(dlgExportPoolCsv);
+    if (path.isEmpty())
         return;
-    const QString path = dlgExportPoolCsv->fileName();
-    // Never the pool itself under any name, nor a folder, a device or a pipe.
-    const QString problem = exportTargetProblem(path, PoolPath);
-    if (!problem.isEmpty()) {
-        MessageBox::error(this, problem);
-        return;
-    }
     std::vector<ProfileRecord> records;
     QString error;
     if (!PoolFile::readAll(PoolPath, &records, &error)) {
         MessageBox::error(this, error);
         return;
     }
-    QString reason;
-    if (!replaceFileContents(path, poolCsvBytes(records), &reason)) {
-        MessageBox::error(this, tr("The pool could not be exported to \"%1\": %2.\n"
-                                   "Nothing was written; a file of that name keeps its former content.")
-                                    .arg(native(path), reason.isEmpty() ? tr("unknown error") : reason));
-        return;
-    }
-    showStatus(tr("Exported %1 to %2.").arg(people(qsizetype(records.size())), native(path)));
+    if (writeExportFile(path, poolCsvBytes(records), tr("The pool")))
+        showStatus(tr("Exported %1 to %2.").arg(people(qsizetype(records.size())), QFileInfo(path).fileName()));
 }
 
 } // namespace quorvia

@@ -63,4 +63,9 @@ QString personName(const ProfileRecord &record)
     return position.isEmpty() ? QStringLiteral("an empty profile") : position;
 }
 
+QString countText(qsizetype count, const QString &one, const QString &many)
+{
+    return QString::number(count) + QLatin1Char(' ') + (count == 1 ? one : many);
+}
+
 } // namespace quorvia

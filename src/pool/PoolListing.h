@@ -18,6 +18,9 @@ QString itemText(const ProfileRecord &record);
 // position when there is no name ("an empty profile" when all are blank).
 QString personName(const ProfileRecord &record);
 
+// "1 person", "2 people": counts in messages.
+QString countText(qsizetype count, const QString &one, const QString &many);
+
 struct PoolListItem {
     int recordNumber = 0;  // 1-based
     QString text;

@@ -20,4 +20,14 @@ const QStringList &traitCatalogue()
     return traits;
 }
 
+QString traitNames(const TraitFlags &flags)
+{
+    QStringList names;
+    for (int t = 0; t < kTraitCount; ++t) {
+        if (isSet(flags[std::size_t(t)]))
+            names << traitCatalogue().at(t);
+    }
+    return names.join(QStringLiteral("; "));
+}
+
 } // namespace quorvia
