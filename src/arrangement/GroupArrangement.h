@@ -87,7 +87,7 @@ private:
     int firstFreeSlot(int group) const;
     void exchange(Slot a, Slot b);
     void replaceTable(const GroupTable &table);
-    // Every change, the quality already brought up to date.
+    // Tells the listeners of a change; the quality is up to date by then.
     void announceChange();
 
     GroupTable groups_;
