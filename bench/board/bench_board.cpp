@@ -1,6 +1,6 @@
 // Times the board of groups with 1,000 groups (3,998 people in groups of 4): opening it (first paint
-// included), scrolling it page by page, and one move with everything that
-// follows it. `bench_board --large` adds 32,767 people in 1,000 groups and in 10;
+// included), scrolling it page by page, a swap, a move and its undo with
+// everything that follows them, and a whole new arrangement of the same people. `bench_board --large` adds 32,767 people in 1,000 groups and in 10;
 // `bench_board --shot FILE.png` saves a picture of the open board.
 #include "arrangement/GroupArrangement.h"
 #include "board/BoardView.h"
@@ -9,6 +9,7 @@
 #include "grouping/PoolGenerator.h"
 
 #include <QApplication>
+#include <QUndoStack>
 #include <QElapsedTimer>
 #include <QScrollBar>
 
@@ -59,6 +60,20 @@ void run(int people, SizeOption option, int value, const QString &shot)
         --open;
     std::printf("  move a person and repaint            %9.1f\n", millisecondsOf([&] {
                     board.model()->moveToGroup({0, 0}, open);
+                    board.view()->viewport()->repaint();
+                }));
+    std::printf("  undo the move and repaint            %9.1f\n", millisecondsOf([&] {
+                    arrangement.undoStack()->undo();
+                    board.view()->viewport()->repaint();
+                }));
+    // As after Improve: the same people in other slots (here every group's
+    // people in the mirrored group).
+    GroupTable mirrored = arrangement.groups();
+    for (int g = 0; g < mirrored.NumGroups; ++g)
+        for (int s = 0; s < mirrored.GroupSize; ++s)
+            mirrored.at(g, s) = arrangement.groups().at(mirrored.NumGroups - 1 - g, s);
+    std::printf("  the same people rearranged (Improve) %9.1f\n", millisecondsOf([&] {
+                    arrangement.applyImproved(mirrored, QStringLiteral("Mirror"));
                     board.view()->viewport()->repaint();
                 }));
     if (!shot.isEmpty()) {

@@ -31,40 +31,34 @@ private:
         switch (kind_) {
         case Kind::Move: {
             ProfileRecord person;
-            bool pin = false;
+            GroupArrangement::Tags tags;
             if (forward) {
-                o.takeOut(a, &person, &pin);
+                o.takeOut(a, &person, &tags);
                 if (b.slot < 0)
                     b.slot = o.firstFreeSlot(b.group);
-                o.placeAt(b, person, pin);
+                o.placeAt(b, person, tags);
             } else {
-                o.takeOut(b, &person, &pin);
-                o.insertAt(a, person, pin);
+                o.takeOut(b, &person, &tags);
+                o.insertAt(a, person, tags);
             }
+            o.quality_.move(tags.person, forward ? b.group : a.group);
             break;
         }
         case Kind::Swap:
             o.exchange(a, b);
-            // Each person takes the other's place in a group of the same
-            // size: only the two groups' fits change, not the bound.
-            if (o.peopleIn(a.group) == o.peopleIn(b.group)) {
-                o.refreshGroups(a.group, b.group);
-                return;
-            }
+            o.quality_.swap(o.slotPeople_[o.indexOf(a)], o.slotPeople_[o.indexOf(b)]);
             break;
         case Kind::PinPerson:
             o.personPins_[o.indexOf(a)] = forward == pinned;
-            o.refreshPins();
-            return;
+            break;
         case Kind::PinGroup:
             o.groupPins_[std::size_t(group)] = forward == pinned;
-            o.refreshPins();
-            return;
+            break;
         case Kind::Table:
             o.replaceTable(forward ? after : before);
             break;
         }
-        o.refresh();
+        o.announceChange();
     }
 
     GroupArrangement *owner_;
@@ -73,7 +67,7 @@ private:
 
 GroupArrangement::GroupArrangement(QObject *parent) : QObject(parent), undoStack_(new QUndoStack(this))
 {
-    report_ = assessGroups(groups_);
+    quality_.reset(groups_, &slotPeople_);
 }
 
 GroupArrangement::~GroupArrangement()
@@ -89,7 +83,8 @@ void GroupArrangement::reset(GroupTable groups)
     saved_ = groups_;
     personPins_.assign(groups_.slotRecords.size(), 0);
     groupPins_.assign(std::size_t(std::max(groups_.NumGroups, 0)), 0);
-    refresh();
+    quality_.reset(groups_, &slotPeople_);
+    announceChange();
 }
 
 bool GroupArrangement::hasUnsavedChanges() const
@@ -126,8 +121,8 @@ bool GroupArrangement::isGroupPinned(int group) const
 
 int GroupArrangement::peopleIn(int group) const
 {
-    if (group >= 0 && std::size_t(group) < report_.groups.size())
-        return report_.groups[std::size_t(group)].people;
+    if (group >= 0 && std::size_t(group) < report().groups.size())
+        return report().groups[std::size_t(group)].people;
     return 0;
 }
 
@@ -218,19 +213,22 @@ bool GroupArrangement::applyImproved(const GroupTable &improved, const QString &
     return true;
 }
 
-void GroupArrangement::takeOut(Slot at, ProfileRecord *person, bool *pinned)
+void GroupArrangement::takeOut(Slot at, ProfileRecord *person, Tags *tags)
 {
     const std::size_t first = indexOf({at.group, 0});
     const std::size_t end = first + std::size_t(groups_.GroupSize);
     std::size_t i = indexOf(at);
     *person = groups_.slotRecords[i];
-    *pinned = personPins_[i] != 0;
+    tags->pinned = personPins_[i] != 0;
+    tags->person = slotPeople_[i];
     for (; i + 1 < end; ++i) {
         groups_.slotRecords[i] = groups_.slotRecords[i + 1];
         personPins_[i] = personPins_[i + 1];
+        slotPeople_[i] = slotPeople_[i + 1];
     }
     groups_.slotRecords[end - 1] = ProfileRecord{};
     personPins_[end - 1] = 0;
+    slotPeople_[end - 1] = -1;
 }
 
 int GroupArrangement::firstFreeSlot(int group) const
@@ -242,70 +240,45 @@ int GroupArrangement::firstFreeSlot(int group) const
     return -1;
 }
 
-void GroupArrangement::placeAt(Slot at, const ProfileRecord &person, bool pinned)
+void GroupArrangement::placeAt(Slot at, const ProfileRecord &person, Tags tags)
 {
     groups_.slotRecords[indexOf(at)] = person;
-    personPins_[indexOf(at)] = pinned;
+    personPins_[indexOf(at)] = tags.pinned;
+    slotPeople_[indexOf(at)] = tags.person;
 }
 
-void GroupArrangement::insertAt(Slot at, const ProfileRecord &person, bool pinned)
+void GroupArrangement::insertAt(Slot at, const ProfileRecord &person, Tags tags)
 {
     const std::size_t target = indexOf(at);
     for (std::size_t i = indexOf({at.group, groups_.GroupSize - 1}); i > target; --i) {
         groups_.slotRecords[i] = groups_.slotRecords[i - 1];
         personPins_[i] = personPins_[i - 1];
+        slotPeople_[i] = slotPeople_[i - 1];
     }
     groups_.slotRecords[target] = person;
-    personPins_[target] = pinned;
+    personPins_[target] = tags.pinned;
+    slotPeople_[target] = tags.person;
 }
 
 void GroupArrangement::exchange(Slot a, Slot b)
 {
     std::swap(groups_.slotRecords[indexOf(a)], groups_.slotRecords[indexOf(b)]);
     std::swap(personPins_[indexOf(a)], personPins_[indexOf(b)]);
+    std::swap(slotPeople_[indexOf(a)], slotPeople_[indexOf(b)]);
 }
 
 void GroupArrangement::replaceTable(const GroupTable &table)
 {
-    // Improve keeps pinned people in their slots, so the pins stay valid.
+    // Improve keeps pinned people in their slots, so the pins stay valid;
+    // its people are the ones already counted for the bound.
     groups_ = table;
     personPins_.resize(groups_.slotRecords.size(), 0);
+    if (!quality_.rearrange(groups_, &slotPeople_))
+        quality_.reset(groups_, &slotPeople_);
 }
 
-GroupFit GroupArrangement::fitOf(int group) const
+void GroupArrangement::announceChange()
 {
-    GroupTable one;
-    one.NumGroups = 1;
-    one.GroupSize = groups_.GroupSize;
-    const auto first = groups_.slotRecords.begin() + std::ptrdiff_t(indexOf({group, 0}));
-    one.slotRecords.assign(first, first + groups_.GroupSize);
-    return assessGroups(one).total;
-}
-
-void GroupArrangement::refreshGroups(int first, int second)
-{
-    for (int group : {first, second}) {
-        GroupFit &fit = report_.groups[std::size_t(group)];
-        report_.total.score -= fit.score;
-        report_.total.conflicts -= fit.conflicts;
-        fit = fitOf(group);
-        report_.total.score += fit.score;
-        report_.total.conflicts += fit.conflicts;
-    }
-    report_.percentOfBound = report_.bound > 0 ? 100.0 * double(report_.total.score) / double(report_.bound) : 100.0;
-    ++revision_;
-    emit changed();
-}
-
-void GroupArrangement::refreshPins()
-{
-    ++revision_;
-    emit changed();
-}
-
-void GroupArrangement::refresh()
-{
-    report_ = assessGroups(groups_);
     ++revision_;
     emit changed();
 }

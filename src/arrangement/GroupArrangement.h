@@ -1,6 +1,7 @@
 #pragma once
 
 #include "grouping/GroupQuality.h"
+#include "grouping/QualityTracker.h"
 #include "grouping/GroupTable.h"
 
 #include <QObject>
@@ -31,7 +32,7 @@ public:
     ~GroupArrangement() override;
 
     const GroupTable &groups() const { return groups_; }
-    const QualityReport &report() const { return report_; }
+    const QualityReport &report() const { return quality_.report(); }
     QUndoStack *undoStack() const { return undoStack_; }
     // Counts every change, so long work can tell whether its start is still current.
     unsigned long long revision() const { return revision_; }
@@ -71,26 +72,29 @@ signals:
 private:
     friend class ArrangementStep;
     std::size_t indexOf(Slot at) const;
+    // What a slot holds besides the record, carried along with it.
+    struct Tags {
+        bool pinned = false;
+        int person = -1;  // the quality tracker's number for the person
+    };
     // The raw edits the steps are made of; each keeps people in the first
-    // slots of their group and carries the person's pin along.
-    void takeOut(Slot at, ProfileRecord *person, bool *pinned);
+    // slots of their group and carries the person's tags along.
+    void takeOut(Slot at, ProfileRecord *person, Tags *tags);
     // Puts the person back where they were taken out, moving the others down.
-    void insertAt(Slot at, const ProfileRecord &person, bool pinned);
+    void insertAt(Slot at, const ProfileRecord &person, Tags tags);
     // Fills a free slot.
-    void placeAt(Slot at, const ProfileRecord &person, bool pinned);
+    void placeAt(Slot at, const ProfileRecord &person, Tags tags);
     int firstFreeSlot(int group) const;
     void exchange(Slot a, Slot b);
     void replaceTable(const GroupTable &table);
-    // The quality follows each change: all of it, only two groups' fits
-    // (the bound stays), or nothing (pins).
-    void refresh();
-    void refreshGroups(int first, int second);
-    void refreshPins();
-    GroupFit fitOf(int group) const;
+    // Tells the listeners of a change; the quality is up to date by then.
+    void announceChange();
 
     GroupTable groups_;
     GroupTable saved_;
-    QualityReport report_;
+    // Follows every move and swap in a few milliseconds, even for 32,767 people.
+    QualityTracker quality_;
+    std::vector<int> slotPeople_;   // per slot: the tracker's number for its person, -1 when free
     std::vector<char> personPins_;  // per slot, follows the person
     std::vector<char> groupPins_;   // per group
     QUndoStack *undoStack_ = nullptr;

@@ -79,9 +79,47 @@ std::int64_t twiceBound(const std::vector<TraitMasks> &everybody, const std::vec
 
 } // namespace
 
+double percentOf(std::int64_t score, std::int64_t bound)
+{
+    return bound > 0 ? 100.0 * double(score) / double(bound) : 100.0;
+}
+
+namespace grouping {
+
 // A group's sums pair by pair for small groups; for large ones everybody's
-// row against the group, 32 members at a time. The bound takes every person's
-// row against all the people, summing its highest entries by counting.
+// row against the group, 32 members at a time.
+GroupFit fitOfMembers(const std::vector<TraitMasks> &members)
+{
+    GroupFit fit;
+    fit.people = int(members.size());
+    if (members.size() <= kPairwiseUpTo) {
+        for (std::size_t a = 0; a < members.size(); ++a)
+            for (std::size_t b = 0; b < a; ++b) {
+                const int score = pairScore(members[a], members[b]);
+                fit.score += score;
+                fit.conflicts += score < 0 ? 1 : 0;
+            }
+    } else {
+        const PairScan scan(members);
+        PairScan::Row row;
+        std::int64_t twiceScore = 0, twiceConflicts = 0;
+        for (int a = 0; a < fit.people; ++a) {
+            std::int64_t sum = 0;
+            int negatives = 0;
+            scan.rowTotals(a, &sum, &negatives, row);
+            twiceScore += sum;
+            twiceConflicts += negatives;
+        }
+        fit.score = twiceScore / 2;
+        fit.conflicts = int(twiceConflicts / 2);
+    }
+    return fit;
+}
+
+} // namespace grouping
+
+// The bound takes every person's row against all the people, summing its
+// highest entries by counting.
 QualityReport assessGroups(const GroupTable &groups)
 {
     QualityReport report;
@@ -95,29 +133,7 @@ QualityReport assessGroups(const GroupTable &groups)
             if (isPerson(p))
                 members.emplace_back(p);
         }
-        GroupFit fit;
-        fit.people = int(members.size());
-        if (members.size() <= kPairwiseUpTo) {
-            for (std::size_t a = 0; a < members.size(); ++a)
-                for (std::size_t b = 0; b < a; ++b) {
-                    const int score = pairScore(members[a], members[b]);
-                    fit.score += score;
-                    fit.conflicts += score < 0 ? 1 : 0;
-                }
-        } else {
-            const PairScan scan(members);
-            PairScan::Row row;
-            std::int64_t twiceScore = 0, twiceConflicts = 0;
-            for (int a = 0; a < fit.people; ++a) {
-                std::int64_t sum = 0;
-                int negatives = 0;
-                scan.rowTotals(a, &sum, &negatives, row);
-                twiceScore += sum;
-                twiceConflicts += negatives;
-            }
-            fit.score = twiceScore / 2;
-            fit.conflicts = int(twiceConflicts / 2);
-        }
+        const GroupFit fit = grouping::fitOfMembers(members);
         everybody.insert(everybody.end(), members.begin(), members.end());
         take.insert(take.end(), members.size(), fit.people - 1);
         report.total.people += fit.people;
@@ -127,7 +143,7 @@ QualityReport assessGroups(const GroupTable &groups)
     }
 
     report.bound = twiceBound(everybody, take) / 2;
-    report.percentOfBound = report.bound > 0 ? 100.0 * double(report.total.score) / double(report.bound) : 100.0;
+    report.percentOfBound = percentOf(report.total.score, report.bound);
     return report;
 }
 

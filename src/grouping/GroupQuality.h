@@ -1,6 +1,7 @@
 #pragma once
 
 #include "grouping/GroupTable.h"
+#include "grouping/TraitMasks.h"
 #include "pool/ProfileRecord.h"
 
 #include <QStringList>
@@ -31,6 +32,9 @@ struct QualityReport {
     double percentOfBound = 100.0;
 };
 
+// A score as a percentage of a bound; 100 when the bound is 0 or less.
+double percentOf(std::int64_t score, std::int64_t bound);
+
 // Exact whole numbers, in a few tenths of a second for 32,767 people (a few
 // helper threads share the bound's rows for large pools; safe to call from any
 // thread).
@@ -43,5 +47,10 @@ int memberScore(const GroupTable &groups, int group, int slot);
 // "Ann works well with Diligent, which Bob has: +1". Names are the people's
 // first names, or their last names when the first is blank.
 QStringList explainPair(const ProfileRecord &a, const ProfileRecord &b);
+
+namespace grouping {
+// The fit of one group's people.
+GroupFit fitOfMembers(const std::vector<TraitMasks> &members);
+} // namespace grouping
 
 } // namespace quorvia

@@ -53,28 +53,40 @@ void nibbleTables(const TraitMasks &m, std::int8_t (*tables)[16])
     }
 }
 
-// The rank-th highest of `count` entries by a histogram.
-void rankByHistogram(const std::uint8_t *row, std::size_t count, int rank, int *value, int *above,
-                     std::int64_t *sumAbove)
+using RankWindow = PairScan::RankWindow;
+constexpr int kWindow = PairScan::kWindow;
+
+// The window around the rank-th highest of `count` entries, by a histogram:
+// the entry in the middle of the window where it can be.
+RankWindow windowByHistogram(const std::uint8_t *row, std::size_t count, int rank)
 {
-    std::array<int, kValues> histogram{};
+    std::array<std::int64_t, kValues> histogram{};
     for (std::size_t j = 0; j < count; ++j)
         ++histogram[row[j]];
-    int seen = 0;
-    std::int64_t sum = 0;
+    int value = 0;
+    std::int64_t seen = 0;
     for (int v = kValues - 1; v >= 0; --v) {
-        if (seen + histogram[std::size_t(v)] >= rank) {
-            *value = v;
-            *above = seen;
-            *sumAbove = sum;
-            return;
-        }
         seen += histogram[std::size_t(v)];
-        sum += std::int64_t(v) * histogram[std::size_t(v)];
+        if (seen >= rank) {
+            value = v;
+            break;
+        }
     }
-    *value = 0;
-    *above = seen;
-    *sumAbove = sum;
+    RankWindow window;
+    const int last = std::min(kValues - 1, value + kWindow / 2 - 1);
+    window.first = std::max(0, last - (kWindow - 2));
+    const int top = window.first + kWindow - 2;
+    std::int64_t greater = 0;  // entries above v, v going down
+    for (int v = kValues - 1; v >= window.first - 1 && v >= 0; --v) {
+        if (v < window.first + kWindow - 1)
+            window.above[v - window.first + 1] = std::int32_t(greater);
+        if (v > top)
+            window.excess += std::int64_t(v - top) * histogram[std::size_t(v)];
+        greater += histogram[std::size_t(v)];
+    }
+    if (window.first == 0)
+        window.above[0] = std::int32_t(greater);
+    return window;
 }
 
 #if defined(QUORVIA_X86_DISPATCH)
@@ -109,7 +121,6 @@ __attribute__((target("avx2"))) std::int64_t sumLanes(__m256i v)
 
 // Counts of the entries above each of the ten values first-1 .. first+8, and
 // the sum of (entry - (first+8)) over the entries above first+8.
-constexpr int kWindow = 10;
 __attribute__((target("avx2"))) void windowCountsAvx2(const std::uint8_t *row, std::size_t blocks, int first,
                                                       std::int64_t *counts, std::int64_t *excess)
 {
@@ -237,7 +248,7 @@ void PairScan::scoreRow(int p, Row &row) const
     row[std::size_t(p)] = 0;
 }
 
-void PairScan::rankInRow(const Row &row, int rank, int *value, int *above, std::int64_t *sumAbove) const
+PairScan::RankWindow PairScan::windowInRow(const Row &row, int rank) const
 {
 #if defined(QUORVIA_X86_DISPATCH)
     if (method_ == Method::Vector && n_ > 256) {
@@ -246,42 +257,66 @@ void PairScan::rankInRow(const Row &row, int rank, int *value, int *above, std::
         const std::size_t sample = std::min<std::size_t>(row.size(), 1024);
         const int sampleRank = int((std::int64_t(rank) * std::int64_t(sample) + std::int64_t(row.size()) - 1)
                                    / std::int64_t(row.size()));
-        int guess = 0;
-        std::int64_t ignored = 0;
-        int ignoredCount = 0;
-        rankByHistogram(row.data(), sample, std::max(1, sampleRank), &guess, &ignoredCount, &ignored);
-        const int last = std::min(kValues - 1, guess + 4);
-        const int first = std::max(0, last - (kWindow - 2));
-        std::int64_t counts[kWindow];  // counts[w]: entries above first - 1 + w
-        std::int64_t excess = 0;
-        windowCountsAvx2(row.data(), blocks_, first, counts, &excess);
-        const int top = first + kWindow - 2;
-        if (counts[kWindow - 1] < rank && (first == 0 || counts[0] >= rank)) {
-            int v = first;
-            while (counts[v - first + 1] >= rank)
-                ++v;
-            std::int64_t beyond = excess;  // sum of (entry - v) over entries above v
-            for (int t = v; t < top; ++t)
-                beyond += counts[t - first + 1];
-            *value = v;
-            *sumAbove = beyond + std::int64_t(v) * counts[v - first + 1];
-            *above = int(counts[v - first + 1]);
-            return;
-        }
+        const RankWindow guessed = windowByHistogram(row.data(), sample, std::max(1, sampleRank));
+        RankWindow window;
+        window.first = guessed.first;
+        std::int64_t counts[kWindow];
+        windowCountsAvx2(row.data(), blocks_, window.first, counts, &window.excess);
+        for (int w = 0; w < kWindow; ++w)
+            window.above[w] = std::int32_t(counts[w]);
+        int value = 0, above = 0;
+        std::int64_t sumAbove = 0;
+        if (locate(window, rank, &value, &above, &sumAbove))
+            return window;
     }
 #endif
-    rankByHistogram(row.data(), row.size(), rank, value, above, sumAbove);
+    return windowByHistogram(row.data(), row.size(), rank);
+}
+
+bool PairScan::locate(const RankWindow &window, int rank, int *value, int *above, std::int64_t *sumAbove)
+{
+    if (rank < 1 || window.above[kWindow - 1] >= rank || window.above[0] < rank)
+        return false;
+    int v = window.first;
+    while (window.above[v - window.first + 1] >= rank)
+        ++v;
+    const int top = window.first + kWindow - 2;
+    std::int64_t beyond = window.excess;  // sum of (entry - v) over the entries above v
+    for (int t = v; t < top; ++t)
+        beyond += window.above[t - window.first + 1];
+    *value = v;
+    *above = window.above[v - window.first + 1];
+    *sumAbove = beyond + std::int64_t(v) * *above;
+    return true;
+}
+
+bool PairScan::topSumIn(const RankWindow &window, int take, std::int64_t *sum)
+{
+    if (take <= 0) {
+        *sum = 0;
+        return true;
+    }
+    int value = 0, above = 0;
+    std::int64_t sumAbove = 0;
+    if (!locate(window, take, &value, &above, &sumAbove))
+        return false;
+    *sum = sumAbove + std::int64_t(take - above) * value - std::int64_t(kOffset) * take;
+    return true;
+}
+
+PairScan::RankWindow PairScan::window(int p, int rank, Row &row) const
+{
+    scoreRow(p, row);
+    return windowInRow(row, rank);
 }
 
 std::int64_t PairScan::topSum(int p, int take, Row &row) const
 {
     if (take <= 0)
         return 0;
-    scoreRow(p, row);
-    int value = 0, above = 0;
-    std::int64_t sumAbove = 0;
-    rankInRow(row, take, &value, &above, &sumAbove);
-    return sumAbove + std::int64_t(take - above) * value - std::int64_t(kOffset) * take;
+    std::int64_t sum = 0;
+    topSumIn(window(p, take, row), take, &sum);
+    return sum;
 }
 
 void PairScan::rowTotals(int p, std::int64_t *sum, int *negatives, Row &row) const
@@ -309,10 +344,9 @@ void PairScan::best(int p, int count, std::vector<int> *out, Row &row) const
     out->clear();
     if (count <= 0)
         return;
-    scoreRow(p, row);
     int value = 0, above = 0;
     std::int64_t sumAbove = 0;
-    rankInRow(row, count, &value, &above, &sumAbove);
+    locate(window(p, count, row), count, &value, &above, &sumAbove);
     const auto limit = std::size_t(count);
 #if defined(QUORVIA_X86_DISPATCH)
     if (method_ == Method::Vector) {

@@ -27,6 +27,22 @@ public:
     // A row being worked on: one per thread.
     using Row = std::vector<std::uint8_t>;
 
+    // How many entries of a row lie above each of ten neighbouring values
+    // (entries hold score + 44): enough to sum the `take` highest scores for
+    // every take whose take-th highest entry lies within the window, so that
+    // a person's sum can follow a change of group size without a new row.
+    static constexpr int kWindow = 10;
+    struct RankWindow {
+        std::int32_t first = 0;                // the window covers entries first .. first + 8
+        std::int32_t above[kWindow] = {};      // above[w]: entries greater than first - 1 + w
+        std::int64_t excess = 0;               // sum of (entry - (first + 8)) over the entries above it
+    };
+    // The window of p's row around its rank-th highest entry (1 <= rank < size()).
+    RankWindow window(int p, int rank, Row &row) const;
+    // The sum of the `take` highest scores read off a window; false when the
+    // take-th highest entry lies outside it (take 0 always succeeds).
+    static bool topSumIn(const RankWindow &window, int take, std::int64_t *sum);
+
     // The sum of the `take` highest scores of person p against the others
     // (0 <= take < size()).
     std::int64_t topSum(int p, int take, Row &row) const;
@@ -41,9 +57,11 @@ public:
 
 private:
     void scoreRow(int p, Row &row) const;
-    // The `rank`-th highest entry of the row (1 = the highest), how many
-    // entries are above it and their sum.
-    void rankInRow(const Row &row, int rank, int *value, int *above, std::int64_t *sumAbove) const;
+    // The window of a scored row around its rank-th highest entry (1 = the highest).
+    RankWindow windowInRow(const Row &row, int rank) const;
+    // The rank-th highest entry in a window, how many entries are above it
+    // and their sum; false when it lies outside.
+    static bool locate(const RankWindow &window, int rank, int *value, int *above, std::int64_t *sumAbove);
 
     int n_ = 0;
     Method method_;

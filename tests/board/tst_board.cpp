@@ -4,6 +4,7 @@
 #include "board/BoardView.h"
 #include "board/BoardWindow.h"
 #include "dialogs/MessageBox.h"
+#include "grouping/GroupBuilder.h"
 #include "grouping/GroupImprover.h"
 #include "grouping/GroupListing.h"
 #include "grouping/PoolGenerator.h"
@@ -34,6 +35,15 @@ QStringList names(const GroupTable &t)
     QStringList out;
     for (const ProfileRecord &r : t.slotRecords)
         out << (r.HasData ? trimmedField(r.FirstName) : "-");
+    return out;
+}
+
+// Every figure of a report, flat, so that two reports compare at once.
+QList<qint64> figures(const QualityReport &r)
+{
+    QList<qint64> out{r.total.people, r.total.score, r.total.conflicts, r.bound, qint64(r.percentOfBound * 1e6)};
+    for (const GroupFit &fit : r.groups)
+        out << fit.people << fit.score << fit.conflicts;
     return out;
 }
 
@@ -81,6 +91,53 @@ private slots:
             arrangement.undoStack()->undo();
         QCOMPARE(arrangement.groups().slotRecords, threeGroups().slotRecords);
         QVERIFY(!arrangement.hasUnsavedChanges() && !arrangement.isPersonPinned({0, 0}));
+    }
+
+    // The quality follows each step without scoring everybody again: random
+    // moves (groups grow, shrink and empty), swaps, undo, redo and whole new
+    // arrangements of the same people, each checked against a fresh assessment.
+    void qualityFollowsEveryStep()
+    {
+        const struct { int people, perGroup, extraSlots; } cases[] = {{12, 3, 3}, {60, 2, 40}, {300, 10, 30}, {700, 175, 20}};
+        for (const auto &c : cases) {
+            const GroupTable dealt = buildGroups(PoolGenerator(11).pool(c.people, {}), SizeOption::PeoplePerGroup, c.perGroup);
+            GroupTable roomy{dealt.NumGroups, dealt.GroupSize + c.extraSlots, {}};
+            for (int g = 0; g < dealt.NumGroups; ++g) {
+                roomy.slotRecords.insert(roomy.slotRecords.end(), dealt.slotRecords.begin() + g * dealt.GroupSize,
+                                         dealt.slotRecords.begin() + (g + 1) * dealt.GroupSize);
+                roomy.slotRecords.resize(roomy.slotRecords.size() + std::size_t(c.extraSlots));
+            }
+            GroupArrangement arrangement;
+            arrangement.reset(roomy);
+            std::mt19937 random(5);
+            auto anyone = [&] {
+                Slot at;
+                do
+                    at = {int(random() % unsigned(roomy.NumGroups)), int(random() % unsigned(roomy.GroupSize))};
+                while (!arrangement.isPerson(at));
+                return at;
+            };
+            for (int step = 0; step < 200; ++step) {
+                const unsigned kind = random() % 10;
+                if (kind < 5) {  // half of the moves crowd into the first groups, emptying the others
+                    const unsigned groups = unsigned(kind < 2 ? std::min(3, roomy.NumGroups) : roomy.NumGroups);
+                    arrangement.moveToGroup(anyone(), int(random() % groups));
+                } else if (kind < 7) {
+                    arrangement.swap(anyone(), anyone());
+                } else if (kind == 7) {
+                    arrangement.undoStack()->undo();
+                } else if (kind == 8) {
+                    arrangement.undoStack()->redo();
+                } else {
+                    GroupTable shuffled = arrangement.groups();
+                    std::shuffle(shuffled.slotRecords.begin(), shuffled.slotRecords.end(), random);
+                    for (auto group = shuffled.slotRecords.begin(); group != shuffled.slotRecords.end(); group += shuffled.GroupSize)
+                        std::stable_partition(group, group + shuffled.GroupSize, [](const ProfileRecord &r) { return r.HasData != 0; });
+                    arrangement.applyImproved(shuffled, "Shuffle");
+                }
+                QCOMPARE(figures(arrangement.report()), figures(assessGroups(arrangement.groups())));
+            }
+        }
     }
 
     void boardDrivesTheMainWindow()

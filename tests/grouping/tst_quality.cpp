@@ -3,6 +3,7 @@
 #include "grouping/GroupQuality.h"
 #include "grouping/PairScan.h"
 #include "grouping/PoolGenerator.h"
+#include "grouping/QualityTracker.h"
 #include "grouping/ReferenceGroupBuilder.h"
 
 #include <QtTest>
@@ -129,6 +130,23 @@ private slots:
                     expected.push_back(scores[std::size_t(k)].second);
                 std::sort(expected.begin(), expected.end());
                 QVERIFY(best == expected);
+            }
+        }
+    }
+
+    // Everybody walks from one group into the other, so every person's group
+    // size passes through every value and their counts must be taken again.
+    void trackerFollowsEveryGroupSize()
+    {
+        for (int n : {40, 300}) {
+            GroupTable t{2, n, PoolGenerator(43u).poolAtDensity(n, 0.3)};
+            t.slotRecords.resize(std::size_t(2 * n));
+            QualityTracker tracker;
+            tracker.reset(t);
+            for (int p = 0; p < n; ++p) {
+                tracker.move(p, 1);
+                std::swap(t.slotRecords[std::size_t(p)], t.slotRecords[std::size_t(n + p)]);
+                QCOMPARE(figures(tracker.report()), figures(assessGroups(t)));
             }
         }
     }
