@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <bitset>
-#include <thread>
 
 namespace quorvia {
 namespace {
@@ -17,7 +16,6 @@ using grouping::TraitMasks;
 bool isPerson(const ProfileRecord &r) { return r.HasData != 0; }
 
 constexpr std::size_t kPairwiseUpTo = 48;
-constexpr int kThreadsFrom = 4096;
 
 int pairScore(const TraitMasks &x, const TraitMasks &y)
 {
@@ -56,21 +54,14 @@ std::int64_t twiceBound(const std::vector<TraitMasks> &everybody, const std::vec
     if (n < 2)
         return 0;
     const PairScan scan(everybody);
-    const int threads = n < kThreadsFrom ? 1 : int(std::clamp(std::thread::hardware_concurrency(), 1u, 4u));
-    std::vector<std::int64_t> sums(static_cast<std::size_t>(threads), 0);
-    auto work = [&](int part) {
+    std::vector<std::int64_t> sums(grouping::kMaxRowParts, 0);
+    grouping::forRowsInParts(n, [&](int part, int parts) {
         PairScan::Row row;
         std::int64_t sum = 0;
-        for (int p = part; p < n; p += threads)
+        for (int p = part; p < n; p += parts)
             sum += scan.topSum(p, take[std::size_t(p)], row);
         sums[std::size_t(part)] = sum;
-    };
-    std::vector<std::thread> helpers;
-    for (int part = 1; part < threads; ++part)
-        helpers.emplace_back(work, part);
-    work(0);
-    for (std::thread &helper : helpers)
-        helper.join();
+    });
     std::int64_t total = 0;
     for (std::int64_t s : sums)
         total += s;

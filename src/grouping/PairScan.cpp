@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <bitset>
+#include <thread>
 
 #if (defined(__GNUC__) || defined(__clang__)) && (defined(__x86_64__) || defined(__i386__))
 #define QUORVIA_X86_DISPATCH 1
@@ -364,6 +365,20 @@ void PairScan::best(int p, int count, std::vector<int> *out, Row &row) const
         }
     }
     std::sort(out->begin(), out->end());
+}
+
+int forRowsInParts(int rows, const std::function<void(int part, int parts)> &work)
+{
+    constexpr int kThreadsFrom = 4096;
+    const int parts =
+        rows < kThreadsFrom ? 1 : int(std::clamp(std::thread::hardware_concurrency(), 1u, unsigned(kMaxRowParts)));
+    std::vector<std::thread> helpers;
+    for (int part = 1; part < parts; ++part)
+        helpers.emplace_back(work, part, parts);
+    work(0, parts);
+    for (std::thread &helper : helpers)
+        helper.join();
+    return parts;
 }
 
 } // namespace quorvia::grouping

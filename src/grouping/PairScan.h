@@ -9,6 +9,7 @@
 #include "grouping/TraitMasks.h"
 
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 namespace quorvia::grouping {
@@ -73,5 +74,13 @@ private:
     // padding after the last person, which hold 0.
     std::size_t blocks_ = 0;
 };
+
+// Runs work(part) for part 0 .. parts - 1, where parts is 1 for fewer than
+// 4,096 rows and up to kMaxRowParts otherwise, each on a thread of its own but the
+// first, and returns the number of parts. A part takes the rows p with
+// p % parts == part; the sums are whole numbers, so the result never depends
+// on how the rows were shared.
+constexpr int kMaxRowParts = 4;
+int forRowsInParts(int rows, const std::function<void(int part, int parts)> &work);
 
 } // namespace quorvia::grouping

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <bitset>
-#include <thread>
 #include <tuple>
 
 namespace quorvia {
@@ -10,8 +9,6 @@ namespace {
 
 using grouping::PairScan;
 using grouping::TraitMasks;
-
-constexpr int kThreadsFrom = 4096;
 
 int bits(std::uint32_t x) { return int(std::bitset<32>(x).count()); }
 
@@ -71,23 +68,16 @@ void QualityTracker::reset(const GroupTable &groups, std::vector<int> *slotPeopl
     scan_ = std::make_unique<PairScan>(masks_);
     windows_.assign(std::size_t(n), PairScan::RankWindow());
     terms_.assign(std::size_t(n), 0);
-    const int threads = n < kThreadsFrom ? 1 : int(std::clamp(std::thread::hardware_concurrency(), 1u, 4u));
-    auto work = [&](int part) {
+    grouping::forRowsInParts(n, [&](int part, int parts) {
         PairScan::Row row;
-        for (int p = part; p < n; p += threads) {
+        for (int p = part; p < n; p += parts) {
             const int take = int(members_[std::size_t(groupOf_[std::size_t(p)])].size()) - 1;
             if (take <= 0)
                 continue;
             windows_[std::size_t(p)] = scan_->window(p, take, row);
             PairScan::topSumIn(windows_[std::size_t(p)], take, &terms_[std::size_t(p)]);
         }
-    };
-    std::vector<std::thread> helpers;
-    for (int part = 1; part < threads; ++part)
-        helpers.emplace_back(work, part);
-    work(0);
-    for (std::thread &helper : helpers)
-        helper.join();
+    });
     twiceBound_ = 0;
     for (std::int64_t term : terms_)
         twiceBound_ += term;

@@ -136,6 +136,29 @@ private slots:
 
     // Everybody walks from one group into the other, so every person's group
     // size passes through every value and their counts must be taken again.
+    // From 4,096 people the rows are shared among threads: the bound must be
+    // the single-threaded sum of the (checked) rows, at reset of the tracker too.
+    void sharedRowsGiveTheSameBound()
+    {
+        const std::vector<ProfileRecord> pool = PoolGenerator(44u).poolAtDensity(4500, 0.2);
+        const GroupTable t = buildGroups(pool, SizeOption::PeoplePerGroup, 5);
+        const std::vector<grouping::TraitMasks> masks(t.slotRecords.begin(), t.slotRecords.end());
+        const grouping::PairScan scan(masks);
+        grouping::PairScan::Row row;
+        std::int64_t twice = 0;
+        for (int g = 0; g < t.NumGroups; ++g) {
+            int people = 0;
+            for (int s = 0; s < t.GroupSize; ++s)
+                people += isPerson(t.at(g, s)) ? 1 : 0;
+            for (int s = 0; s < people; ++s)
+                twice += scan.topSum(g * t.GroupSize + s, people - 1, row);
+        }
+        QCOMPARE(assessGroups(t).bound, twice / 2);
+        QualityTracker tracker;
+        tracker.reset(t);
+        QCOMPARE(figures(tracker.report()), figures(assessGroups(t)));
+    }
+
     void trackerFollowsEveryGroupSize()
     {
         for (int n : {40, 300}) {
