@@ -3,6 +3,7 @@
 #include "arrangement/GroupDescriptions.h"
 #include "grouping/GroupImprover.h"
 
+#include <QAction>
 #include <QUndoStack>
 
 namespace quorvia {
@@ -281,6 +282,22 @@ void GroupArrangement::announceChange()
 {
     ++revision_;
     emit changed();
+}
+
+QAction *GroupArrangement::createUndoAction(QObject *parent) const
+{
+    QAction *undo = undoStack_->createUndoAction(parent, tr("&Undo"));
+    undo->setObjectName(QStringLiteral("mnuUndo"));
+    undo->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
+    return undo;
+}
+
+QAction *GroupArrangement::createRedoAction(QObject *parent) const
+{
+    QAction *redo = undoStack_->createRedoAction(parent, tr("&Redo"));
+    redo->setObjectName(QStringLiteral("mnuRedo"));
+    redo->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z));
+    return redo;
 }
 
 } // namespace quorvia

@@ -9,6 +9,7 @@
 
 #include <vector>
 
+class QAction;
 class QUndoStack;
 
 namespace quorvia {
@@ -34,6 +35,10 @@ public:
     const GroupTable &groups() const { return groups_; }
     const QualityReport &report() const { return quality_.report(); }
     QUndoStack *undoStack() const { return undoStack_; }
+    // Undo and Redo items that name the step, with Ctrl+Z and Ctrl+Shift+Z,
+    // for each window that changes the groups.
+    QAction *createUndoAction(QObject *parent) const;
+    QAction *createRedoAction(QObject *parent) const;
     // Counts every change, so long work can tell whether its start is still current.
     unsigned long long revision() const { return revision_; }
     bool hasGroups() const { return groups_.NumGroups > 0 && groups_.GroupSize > 0; }

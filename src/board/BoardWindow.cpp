@@ -40,12 +40,8 @@ void BoardWindow::buildActions()
         return item;
     };
     QMenu *mnuEdit = menuBar()->addMenu(tr("&Edit"));
-    mnuUndo = arrangement_->undoStack()->createUndoAction(this, tr("&Undo"));
-    mnuUndo->setObjectName(QStringLiteral("mnuUndo"));
-    mnuUndo->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
-    mnuRedo = arrangement_->undoStack()->createRedoAction(this, tr("&Redo"));
-    mnuRedo->setObjectName(QStringLiteral("mnuRedo"));
-    mnuRedo->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z));
+    mnuUndo = arrangement_->createUndoAction(this);
+    mnuRedo = arrangement_->createRedoAction(this);
     mnuEdit->addAction(mnuUndo);
     mnuEdit->addAction(mnuRedo);
     mnuEdit->addSeparator();

@@ -74,12 +74,8 @@ void MainWindow::setUpQuality()
     mnuGroups = new QMenu(tr("Gro&ups"), this);
     mnuGroups->setObjectName(QStringLiteral("mnuGroups"));
     menuBar()->insertMenu(mnuHelp->menuAction(), mnuGroups);
-    mnuUndo = arrangement_->undoStack()->createUndoAction(mnuGroups, tr("&Undo"));
-    mnuUndo->setObjectName(QStringLiteral("mnuUndo"));
-    mnuUndo->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
-    mnuRedo = arrangement_->undoStack()->createRedoAction(mnuGroups, tr("&Redo"));
-    mnuRedo->setObjectName(QStringLiteral("mnuRedo"));
-    mnuRedo->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z));
+    mnuUndo = arrangement_->createUndoAction(mnuGroups);
+    mnuRedo = arrangement_->createRedoAction(mnuGroups);
     mnuGroups->addAction(mnuUndo);
     mnuGroups->addAction(mnuRedo);
     mnuGroups->addSeparator();
