@@ -284,19 +284,22 @@ void GroupArrangement::announceChange()
     emit changed();
 }
 
-QAction *GroupArrangement::createUndoAction(QObject *parent) const
+QAction *GroupArrangement::createUndoAction(QObject *parent, const std::function<void(const QString &)> &say) const
 {
     QAction *undo = undoStack_->createUndoAction(parent, tr("&Undo"));
     undo->setObjectName(QStringLiteral("mnuUndo"));
     undo->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
+    // The stack has stepped back when triggered returns: the step undone is now the one to redo.
+    connect(undo, &QAction::triggered, parent, [this, say] { say(tr("Undone: %1").arg(undoStack_->redoText())); });
     return undo;
 }
 
-QAction *GroupArrangement::createRedoAction(QObject *parent) const
+QAction *GroupArrangement::createRedoAction(QObject *parent, const std::function<void(const QString &)> &say) const
 {
     QAction *redo = undoStack_->createRedoAction(parent, tr("&Redo"));
     redo->setObjectName(QStringLiteral("mnuRedo"));
     redo->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z));
+    connect(redo, &QAction::triggered, parent, [this, say] { say(tr("Redone: %1").arg(undoStack_->undoText())); });
     return redo;
 }
 

@@ -7,6 +7,7 @@
 #include <QObject>
 #include <QString>
 
+#include <functional>
 #include <vector>
 
 class QAction;
@@ -36,9 +37,10 @@ public:
     const QualityReport &report() const { return quality_.report(); }
     QUndoStack *undoStack() const { return undoStack_; }
     // Undo and Redo items that name the step, with Ctrl+Z and Ctrl+Shift+Z,
-    // for each window that changes the groups.
-    QAction *createUndoAction(QObject *parent) const;
-    QAction *createRedoAction(QObject *parent) const;
+    // for each window that changes the groups; `say` tells the window's
+    // status line what was undone or redone.
+    QAction *createUndoAction(QObject *parent, const std::function<void(const QString &)> &say) const;
+    QAction *createRedoAction(QObject *parent, const std::function<void(const QString &)> &say) const;
     // Counts every change, so long work can tell whether its start is still current.
     unsigned long long revision() const { return revision_; }
     bool hasGroups() const { return groups_.NumGroups > 0 && groups_.GroupSize > 0; }

@@ -40,8 +40,9 @@ void BoardWindow::buildActions()
         return item;
     };
     QMenu *mnuEdit = menuBar()->addMenu(tr("&Edit"));
-    mnuUndo = arrangement_->createUndoAction(this);
-    mnuRedo = arrangement_->createRedoAction(this);
+    auto sayHere = [this](const QString &text) { say(text); };
+    mnuUndo = arrangement_->createUndoAction(this, sayHere);
+    mnuRedo = arrangement_->createRedoAction(this, sayHere);
     mnuEdit->addAction(mnuUndo);
     mnuEdit->addAction(mnuRedo);
     mnuEdit->addSeparator();
@@ -80,12 +81,6 @@ void BoardWindow::buildActions()
     connect(mnuPinPerson, &QAction::triggered, this, &BoardWindow::mnuPinPerson_Click);
     connect(mnuPinGroup, &QAction::triggered, this, &BoardWindow::mnuPinGroup_Click);
     connect(mnuImprove, &QAction::triggered, this, &BoardWindow::mnuImprove_Click);
-    connect(mnuUndo, &QAction::triggered, this, [this] {
-        say(tr("Undone: %1").arg(arrangement_->undoStack()->redoText()));
-    });
-    connect(mnuRedo, &QAction::triggered, this, [this] {
-        say(tr("Redone: %1").arg(arrangement_->undoStack()->undoText()));
-    });
 }
 
 void BoardWindow::updateActions()

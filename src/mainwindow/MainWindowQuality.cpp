@@ -74,8 +74,9 @@ void MainWindow::setUpQuality()
     mnuGroups = new QMenu(tr("Gro&ups"), this);
     mnuGroups->setObjectName(QStringLiteral("mnuGroups"));
     menuBar()->insertMenu(mnuHelp->menuAction(), mnuGroups);
-    mnuUndo = arrangement_->createUndoAction(mnuGroups);
-    mnuRedo = arrangement_->createRedoAction(mnuGroups);
+    auto sayHere = [this](const QString &text) { statusBar()->showMessage(text); };
+    mnuUndo = arrangement_->createUndoAction(mnuGroups, sayHere);
+    mnuRedo = arrangement_->createRedoAction(mnuGroups, sayHere);
     mnuGroups->addAction(mnuUndo);
     mnuGroups->addAction(mnuRedo);
     mnuGroups->addSeparator();
@@ -95,12 +96,6 @@ void MainWindow::setUpQuality()
     connect(mnuArrangeGroups, &QAction::triggered, this, &MainWindow::mnuArrangeGroups_Click);
     connect(chkEvenSizes, &QCheckBox::toggled, mnuEvenSizes, &QAction::setChecked);
     connect(mnuEvenSizes, &QAction::toggled, chkEvenSizes, &QCheckBox::setChecked);
-    connect(mnuUndo, &QAction::triggered, this, [this] {
-        statusBar()->showMessage(tr("Undone: %1").arg(arrangement_->undoStack()->redoText()));
-    });
-    connect(mnuRedo, &QAction::triggered, this, [this] {
-        statusBar()->showMessage(tr("Redone: %1").arg(arrangement_->undoStack()->undoText()));
-    });
     connect(arrangement_, &GroupArrangement::changed, this, [this] {
         Groups = arrangement_->groups();
         // A pin changes no line: the box keeps its place then.

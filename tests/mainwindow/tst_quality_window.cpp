@@ -6,6 +6,7 @@
 #include "grouping/PoolGenerator.h"
 #include "mainwindow/MainWindow.h"
 
+#include <QStatusBar>
 #include <QtTest>
 #include <QtWidgets>
 
@@ -111,6 +112,7 @@ private slots:
         QVERIFY(QTest::qWaitForWindowActive(&window));  // back from the progress dialog, if it showed
         QTest::keyClick(&window, Qt::Key_Z, Qt::ControlModifier);
         QCOMPARE(window.Groups.slotRecords, calculated.slotRecords);
+        QCOMPARE(window.statusBar()->currentMessage(), QStringLiteral("Undone: Improve"));
         check("&Undo");
         if (QTest::currentTestFailed())
             return;
