@@ -81,9 +81,7 @@ CsvText detectEncoding(const QByteArray &fileBytes)
         return text;
     }
     text.bytes = fileBytes.startsWith(utf8ByteOrderMark()) ? fileBytes.mid(3) : fileBytes;
-    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    const QString decoded = decoder.decode(text.bytes);  // converts only when taken as a string
-    text.utf8 = !decoder.hasError();
+    text.utf8 = QByteArrayView(text.bytes).isValidUtf8();
     text.encodingName = text.utf8 ? QStringLiteral("UTF-8") : QStringLiteral("Windows-1252");
     return text;
 }

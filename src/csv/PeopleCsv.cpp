@@ -8,9 +8,11 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
+#include <QLocale>
 
 #include <algorithm>
 #include <array>
+#include <new>
 #include <optional>
 
 namespace quorvia {
@@ -341,24 +343,39 @@ PeopleImport parsePeopleCsv(const QByteArray &fileBytes, CsvProgress *progress)
 
 PeopleImport readPeopleCsv(const QString &path, CsvProgress *progress)
 {
-    QFile file(path);
-    QByteArray bytes;
+    PeopleImport refused;
+    const QString name = QDir::toNativeSeparators(path);
+    const QFileInfo info(path);
     // A device or pipe would be read without end.
-    if (QFileInfo::exists(path) && !QFileInfo(path).isFile()) {
-        PeopleImport result;
-        result.failure = QStringLiteral("Could not read \"%1\": it is not a regular file.")
-                             .arg(QDir::toNativeSeparators(path));
-        return result;
+    if (info.exists() && !info.isFile()) {
+        refused.failure = QStringLiteral("Could not read \"%1\": it is not a regular file.").arg(name);
+        return refused;
     }
-    if (file.open(QIODevice::ReadOnly))
-        bytes = file.readAll();
-    if (!file.isOpen() || file.error() != QFileDevice::NoError) {
-        PeopleImport result;
-        result.failure = QStringLiteral("Could not read \"%1\": %2.")
-                             .arg(QDir::toNativeSeparators(path), file.errorString());
-        return result;
+    // Reading takes a few times the file's size in memory; no list of people
+    // comes near this size, and a file picked by mistake must not end the program.
+    if (info.size() > kMaxPeopleCsvBytes) {
+        refused.failure = QStringLiteral("Could not read \"%1\": it is %2, far too large to be a list of people "
+                                         "(files over %3 are not read).")
+                              .arg(name,
+                                   QLocale::c().formattedDataSize(info.size(), 1, QLocale::DataSizeTraditionalFormat),
+                                   QLocale::c().formattedDataSize(kMaxPeopleCsvBytes, 0,
+                                                                  QLocale::DataSizeTraditionalFormat));
+        return refused;
     }
-    return parsePeopleCsv(bytes, progress);
+    try {
+        QFile file(path);
+        QByteArray bytes;
+        if (file.open(QIODevice::ReadOnly))
+            bytes = file.readAll();
+        if (!file.isOpen() || file.error() != QFileDevice::NoError) {
+            refused.failure = QStringLiteral("Could not read \"%1\": %2.").arg(name, file.errorString());
+            return refused;
+        }
+        return parsePeopleCsv(bytes, progress);
+    } catch (const std::bad_alloc &) {
+        refused.failure = QStringLiteral("Could not read \"%1\": there is not enough memory.").arg(name);
+        return refused;
+    }
 }
 
 QByteArray poolCsvBytes(const std::vector<ProfileRecord> &records)

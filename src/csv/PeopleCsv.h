@@ -45,6 +45,8 @@ struct PeopleImport {
 
 PeopleImport parsePeopleCsv(const QByteArray &fileBytes, CsvProgress *progress = nullptr);
 // Reads the file first; a file that cannot be read is a failure naming it.
+// Files over kMaxPeopleCsvBytes are refused unread, as is a read that runs out of memory.
+constexpr qint64 kMaxPeopleCsvBytes = qint64(256) * 1024 * 1024;
 PeopleImport readPeopleCsv(const QString &path, CsvProgress *progress = nullptr);
 
 // The whole pool in the import format: UTF-8 with a byte-order mark, a header

@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLocale>
 
 namespace quorvia {
 
@@ -28,6 +29,20 @@ bool appendRecords(const QString &path, const std::vector<ProfileRecord> &record
         return false;
     }
     const qint64 formerSize = file.size();
+    // Past the size beyond which a file is not read as a pool, the people
+    // would be locked out of their own pool: list, Calculate and Delete alike.
+    const qint64 newSize = (formerSize + kRecordSize - 1) / kRecordSize * kRecordSize
+        + qint64(records.size()) * kRecordSize;
+    if (newSize > PoolFile::kMaxPoolBytes) {
+        const QLocale c = QLocale::c();
+        *error = QStringLiteral("Could not add %1 records to the pool file \"%2\": it would grow to %3, more than "
+                                "the %4 a pool may hold. Nothing was written.")
+                     .arg(qulonglong(records.size()))
+                     .arg(QDir::toNativeSeparators(path),
+                          c.formattedDataSize(newSize, 1, QLocale::DataSizeTraditionalFormat),
+                          c.formattedDataSize(PoolFile::kMaxPoolBytes, 0, QLocale::DataSizeTraditionalFormat));
+        return false;
+    }
     const qint64 start = qint64(PoolFile::recordsToRead(formerSize)) * kRecordSize;
     QByteArray bytes(start - formerSize + qsizetype(records.size()) * kRecordSize, '\0');
     char *out = bytes.data() + (start - formerSize);

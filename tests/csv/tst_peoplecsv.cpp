@@ -152,6 +152,20 @@ private slots:
         QCOMPARE(readFile(path), before);
         QVERIFY(appendRecords(path, {person("New", "Person")}, &error));
         QCOMPARE(readFile(path), before + QByteArray(kRecordSize - 100, '\0') + poolBytes({person("New", "Person")}));
+
+        // Never past the size beyond which the pool could no longer be read.
+        const QString big = dir.filePath("big.Qvr");
+        QFile sparse(big);
+        QVERIFY(sparse.open(QIODevice::WriteOnly) && sparse.resize(PoolFile::kMaxPoolBytes - 100));
+        sparse.close();
+        QVERIFY(!appendRecords(big, {person("One", "More")}, &error));
+        QVERIFY2(error.contains("Nothing was written"), qPrintable(error));
+        QCOMPARE(QFileInfo(big).size(), PoolFile::kMaxPoolBytes - 100);
+        // Nor is a CSV file of any size read whole: one picked by mistake is refused.
+        QFile huge(dir.filePath("huge.csv"));
+        QVERIFY(huge.open(QIODevice::WriteOnly) && huge.resize(kMaxPeopleCsvBytes + 1));
+        huge.close();
+        QVERIFY(readPeopleCsv(huge.fileName()).failure.contains("far too large"));
     }
 
     void groupsTable()
