@@ -246,6 +246,9 @@ void PairScan::scoreRow(int p, Row &row) const
             - int(std::bitset<64>(negative & asPartner_[2 * std::size_t(q) + 1]).count());
         row[std::size_t(q)] = std::uint8_t(score + kOffset);
     }
+    // A row kept from a scan of more people holds their scores past n_: they
+    // must not count (a tracker keeps its row across new groups).
+    std::fill(row.begin() + n_, row.end(), std::uint8_t(0));
     row[std::size_t(p)] = 0;
 }
 
