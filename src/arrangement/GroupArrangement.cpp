@@ -39,7 +39,9 @@ private:
                     b.slot = o.firstFreeSlot(b.group);
                 o.placeAt(b, person, tags);
             } else {
-                o.takeOut(b, &person, &tags);
+                // Only slot b was filled: empty just that one, since the group
+                // may have gaps before later people (Improve keeps pins in place).
+                o.clearAt(b, &person, &tags);
                 o.insertAt(a, person, tags);
             }
             o.quality_.move(tags.person, forward ? b.group : a.group);
@@ -246,6 +248,17 @@ void GroupArrangement::placeAt(Slot at, const ProfileRecord &person, Tags tags)
     groups_.slotRecords[indexOf(at)] = person;
     personPins_[indexOf(at)] = tags.pinned;
     slotPeople_[indexOf(at)] = tags.person;
+}
+
+void GroupArrangement::clearAt(Slot at, ProfileRecord *person, Tags *tags)
+{
+    const std::size_t i = indexOf(at);
+    *person = groups_.slotRecords[i];
+    tags->pinned = personPins_[i] != 0;
+    tags->person = slotPeople_[i];
+    groups_.slotRecords[i] = ProfileRecord{};
+    personPins_[i] = 0;
+    slotPeople_[i] = -1;
 }
 
 void GroupArrangement::insertAt(Slot at, const ProfileRecord &person, Tags tags)

@@ -91,6 +91,8 @@ private:
     void insertAt(Slot at, const ProfileRecord &person, Tags tags);
     // Fills a free slot.
     void placeAt(Slot at, const ProfileRecord &person, Tags tags);
+    // Empties one slot and leaves the others where they are: undoes placeAt.
+    void clearAt(Slot at, ProfileRecord *person, Tags *tags);
     int firstFreeSlot(int group) const;
     void exchange(Slot a, Slot b);
     void replaceTable(const GroupTable &table);

@@ -93,6 +93,31 @@ private slots:
         QVERIFY(!arrangement.hasUnsavedChanges() && !arrangement.isPersonPinned({0, 0}));
     }
 
+    // A group with a gap (a pinned person Improve left in place): undo and
+    // redo of a move into it restore exactly the table, pins and quality.
+    void undoRedoKeepsGaps()
+    {
+        GroupArrangement arrangement;
+        arrangement.reset({2, 4, {person("Di", "Fox"), {}, person("Pat", "Orr"), {}, person("Xi", "Lee"), person("Yu", "Ng"), {}, {}}});
+        arrangement.setPersonPinned({0, 2}, true);
+        auto state = [&] {
+            QStringList pins;
+            for (int s = 0; s < 8; ++s)
+                pins << (arrangement.isPersonPinned({s / 4, s % 4}) ? "pin" : "");
+            return QVariantList{names(arrangement.groups()), pins, QVariant::fromValue(figures(arrangement.report()))};
+        };
+        const QVariantList before = state();
+        QCOMPARE(arrangement.moveToGroup({1, 0}, 0), QString());
+        const QVariantList after = state();
+        QCOMPARE(names(arrangement.groups()), QStringList({"Di", "Xi", "Pat", "-", "Yu", "-", "-", "-"}));
+        for (int round = 0; round < 2; ++round) {
+            arrangement.undoStack()->undo();
+            QCOMPARE(state(), before);
+            arrangement.undoStack()->redo();
+            QCOMPARE(state(), after);
+        }
+    }
+
     // The quality follows each step without scoring everybody again: random
     // moves (groups grow, shrink and empty), swaps, undo, redo and whole new
     // arrangements of the same people, each checked against a fresh assessment.
