@@ -216,8 +216,13 @@ private slots:
         ask->setIntValue(full[0] + 1);
         ask->accept();
         QCOMPARE(window.Groups.at(full[0], 3), arranged.at(o, 0));
-
-        QTest::keyClick(board, Qt::Key_Z, Qt::ControlModifier);
+        // The main window undoes while the question is open: the slot asked about is stale then.
+        QTest::keyClick(board, Qt::Key_M, Qt::ControlModifier);
+        for (QInputDialog *open : board->findChildren<QInputDialog *>("dlgMoveToGroup"))
+            ask = open->isVisible() ? open : ask;
+        window.arrangement()->undoStack()->undo();
+        ask->accept();
+        QCOMPARE(board->statusBar()->currentMessage(), "The groups changed meanwhile: nobody was moved. Choose the person again.");
         QCOMPARE(window.Groups.slotRecords, arranged.slotRecords);
         QVERIFY(boxShows());
         QTest::keyClick(board, Qt::Key_Z, Qt::ControlModifier);
