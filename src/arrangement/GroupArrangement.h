@@ -61,7 +61,8 @@ public:
 
     // Hand arrangement; each is one undoable step. A refused step changes
     // nothing and returns why, for the user; an accepted one returns "".
-    QString moveToGroup(Slot person, int toGroup);
+    // `placed`, when given, gets the slot the person lands in (untouched when refused).
+    QString moveToGroup(Slot person, int toGroup, Slot *placed = nullptr);
     QString swap(Slot a, Slot b);
     void setPersonPinned(Slot person, bool pinned);
     void setGroupPinned(int group, bool pinned);

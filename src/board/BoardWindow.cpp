@@ -144,9 +144,10 @@ void BoardWindow::mnuMoveToGroup_Click()
         }
         if (!model_->isPerson(person))
             return;
-        say(model_->moveToGroup(person, number - 1));
-        if (model_->arrangement()->peopleIn(number - 1) > 0 && view_->current() == person)
-            view_->setCurrent({number - 1, model_->arrangement()->peopleIn(number - 1) - 1});
+        BoardModel::Slot landed;
+        say(model_->moveToGroup(person, number - 1, &landed));
+        if (landed.group >= 0 && view_->current() == person)
+            view_->setCurrent(landed);
     });
     ask->open();
 }

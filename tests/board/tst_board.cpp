@@ -107,7 +107,9 @@ private slots:
             return QVariantList{names(arrangement.groups()), pins, QVariant::fromValue(figures(arrangement.report()))};
         };
         const QVariantList before = state();
-        QCOMPARE(arrangement.moveToGroup({1, 0}, 0), QString());
+        Slot placed;
+        QCOMPARE(arrangement.moveToGroup({1, 0}, 0, &placed), QString());
+        QVERIFY(placed == Slot({0, 1}));  // the gap, not after the last person
         const QVariantList after = state();
         QCOMPARE(names(arrangement.groups()), QStringList({"Di", "Xi", "Pat", "-", "Yu", "-", "-", "-"}));
         for (int round = 0; round < 2; ++round) {
