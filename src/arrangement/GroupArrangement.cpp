@@ -17,7 +17,7 @@ public:
     ArrangementStep(GroupArrangement *owner, Kind kind, const QString &name)
         : QUndoCommand(name), owner_(owner), kind_(kind) {}
 
-    GroupArrangement::Slot a, b;  // Move: from, to (to.slot found at the first redo); Swap: the two
+    GroupArrangement::Slot a, b;  // Move: from, to; Swap: the two
     int group = -1;               // PinGroup
     bool pinned = false;          // PinPerson, PinGroup: the state redo sets
     GroupTable before, after;     // Table
@@ -35,11 +35,11 @@ private:
             GroupArrangement::Tags tags;
             if (forward) {
                 o.takeOut(a, &person, &tags);
-                if (b.slot < 0)
-                    b.slot = o.firstFreeSlot(b.group);
                 o.placeAt(b, person, tags);
             } else {
-                o.takeOut(b, &person, &tags);
+                // Only slot b was filled: empty just that one, since the group
+                // may have gaps before later people (Improve keeps pins in place).
+                o.clearAt(b, &person, &tags);
                 o.insertAt(a, person, tags);
             }
             o.quality_.move(tags.person, forward ? b.group : a.group);
@@ -127,7 +127,7 @@ int GroupArrangement::peopleIn(int group) const
     return 0;
 }
 
-QString GroupArrangement::moveToGroup(Slot person, int toGroup)
+QString GroupArrangement::moveToGroup(Slot person, int toGroup, Slot *placed)
 {
     if (!isPerson(person))
         return tr("Choose a person to move.");
@@ -135,14 +135,17 @@ QString GroupArrangement::moveToGroup(Slot person, int toGroup)
         return tr("There is no Group %1.").arg(toGroup + 1);
     if (toGroup == person.group)
         return tr("%1 is in Group %2 already.").arg(personName(groups_.at(person.group, person.slot))).arg(toGroup + 1);
-    if (firstFreeSlot(toGroup) < 0)
+    const int freeSlot = firstFreeSlot(toGroup);
+    if (freeSlot < 0)
         return tr("Group %1 is full: drop onto one of its people to swap instead.").arg(toGroup + 1);
     auto *step = new ArrangementStep(this, ArrangementStep::Kind::Move,
                                      tr("Move %1 to Group %2").arg(personName(groups_.at(person.group, person.slot)))
                                          .arg(toGroup + 1));
     step->a = person;
-    step->b = {toGroup, -1};
+    step->b = {toGroup, freeSlot};
     undoStack_->push(step);
+    if (placed)
+        *placed = step->b;
     return {};
 }
 
@@ -246,6 +249,17 @@ void GroupArrangement::placeAt(Slot at, const ProfileRecord &person, Tags tags)
     groups_.slotRecords[indexOf(at)] = person;
     personPins_[indexOf(at)] = tags.pinned;
     slotPeople_[indexOf(at)] = tags.person;
+}
+
+void GroupArrangement::clearAt(Slot at, ProfileRecord *person, Tags *tags)
+{
+    const std::size_t i = indexOf(at);
+    *person = groups_.slotRecords[i];
+    tags->pinned = personPins_[i] != 0;
+    tags->person = slotPeople_[i];
+    groups_.slotRecords[i] = ProfileRecord{};
+    personPins_[i] = 0;
+    slotPeople_[i] = -1;
 }
 
 void GroupArrangement::insertAt(Slot at, const ProfileRecord &person, Tags tags)

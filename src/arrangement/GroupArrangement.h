@@ -61,7 +61,8 @@ public:
 
     // Hand arrangement; each is one undoable step. A refused step changes
     // nothing and returns why, for the user; an accepted one returns "".
-    QString moveToGroup(Slot person, int toGroup);
+    // `placed`, when given, gets the slot the person lands in (untouched when refused).
+    QString moveToGroup(Slot person, int toGroup, Slot *placed = nullptr);
     QString swap(Slot a, Slot b);
     void setPersonPinned(Slot person, bool pinned);
     void setGroupPinned(int group, bool pinned);
@@ -91,6 +92,8 @@ private:
     void insertAt(Slot at, const ProfileRecord &person, Tags tags);
     // Fills a free slot.
     void placeAt(Slot at, const ProfileRecord &person, Tags tags);
+    // Empties one slot and leaves the others where they are: undoes placeAt.
+    void clearAt(Slot at, ProfileRecord *person, Tags *tags);
     int firstFreeSlot(int group) const;
     void exchange(Slot a, Slot b);
     void replaceTable(const GroupTable &table);

@@ -23,6 +23,14 @@ QString improveArrangement(QWidget *parent, GroupArrangement &arrangement, bool 
 {
     if (!arrangement.hasGroups())
         return QApplication::translate("Improve", "There are no groups to improve: press Calculate first.");
+    // The progress loop still takes shortcuts and clicks until its dialog shows.
+    static bool running = false;
+    if (running)
+        return QApplication::translate("Improve", "Improve is running already.");
+    struct Running {
+        Running() { running = true; }
+        ~Running() { running = false; }
+    } runningNow;
 
     const GroupTable start = arrangement.groups();
     const ImproveOptions options = arrangement.improveOptions(evenSizes);
@@ -70,6 +78,9 @@ QString improveArrangement(QWidget *parent, GroupArrangement &arrangement, bool 
     worker->start();
     ticker.start();
     loop.exec();
+    // The loop also ends when the program quits: stop the search instead of
+    // waiting out its whole budget (harmless when it has finished).
+    cancel = true;
     worker->wait();
     ticker.stop();
     QApplication::restoreOverrideCursor();

@@ -84,20 +84,25 @@ BoardModel::Drop BoardModel::dropFor(Slot from, Slot to) const
     return arrangement_->peopleIn(to.group) < slotCount() ? Drop::Move : Drop::Refused;
 }
 
-QString BoardModel::drop(Slot from, Slot to)
+QString BoardModel::drop(Slot from, Slot to, Slot *landed)
 {
     switch (dropFor(from, to)) {
-    case Drop::Swap: return swap(from, to);
+    case Drop::Swap: {
+        const QString refusal = arrangement_->swap(from, to);
+        if (refusal.isEmpty() && landed)
+            *landed = to;
+        return done(refusal);
+    }
     case Drop::Move:
-    case Drop::Refused: return moveToGroup(from, to.group);
+    case Drop::Refused: return moveToGroup(from, to.group, landed);
     case Drop::None: break;
     }
     return {};
 }
 
-QString BoardModel::moveToGroup(Slot from, int group)
+QString BoardModel::moveToGroup(Slot from, int group, Slot *landed)
 {
-    return done(arrangement_->moveToGroup(from, group));
+    return done(arrangement_->moveToGroup(from, group, landed));
 }
 
 QString BoardModel::swap(Slot a, Slot b)

@@ -42,8 +42,9 @@ public:
     // a free slot or the card's title (slot -1) a move into that group.
     Drop dropFor(Slot from, Slot to) const;
     // Carries the drop out as one step; returns what happened or why not.
-    QString drop(Slot from, Slot to);
-    QString moveToGroup(Slot from, int group);
+    // `landed`, when given, gets where the dragged person ends up if it is done.
+    QString drop(Slot from, Slot to, Slot *landed = nullptr);
+    QString moveToGroup(Slot from, int group, Slot *landed = nullptr);
     QString swap(Slot a, Slot b);
 
 signals:

@@ -217,14 +217,12 @@ void BoardView::mouseReleaseEvent(QMouseEvent *event)
     if (!wasDragging || from.group < 0)
         return;
     const Slot to = slotAt(event->position().toPoint());
-    const BoardModel::Drop kind = model_->dropFor(from, to);
-    if (kind == BoardModel::Drop::None)
+    if (model_->dropFor(from, to) == BoardModel::Drop::None)
         return;
-    emit message(model_->drop(from, to));
-    if (kind == BoardModel::Drop::Swap)
-        setCurrent(to);
-    else if (kind == BoardModel::Drop::Move)
-        setCurrent({to.group, model_->arrangement()->peopleIn(to.group) - 1});
+    Slot landed;
+    emit message(model_->drop(from, to, &landed));
+    if (landed.group >= 0)
+        setCurrent(landed);
 }
 
 void BoardView::keyPressEvent(QKeyEvent *event)

@@ -134,12 +134,20 @@ void BoardWindow::mnuMoveToGroup_Click()
     ask->setIntRange(1, model_->groupCount());
     ask->setIntValue(person.group + 1 < model_->groupCount() ? person.group + 2 : 1);
     ask->setLabelText(tr("Move %1 to group:").arg(model_->slotText(person)));
-    connect(ask, &QInputDialog::intValueSelected, this, [this, person](int number) {
+    // The main window stays usable meanwhile: if it changed the groups, the
+    // slot may hold somebody else by now.
+    const unsigned long long revision = arrangement_->revision();
+    connect(ask, &QInputDialog::intValueSelected, this, [this, person, revision](int number) {
+        if (arrangement_->revision() != revision) {
+            say(tr("The groups changed meanwhile: nobody was moved. Choose the person again."));
+            return;
+        }
         if (!model_->isPerson(person))
             return;
-        say(model_->moveToGroup(person, number - 1));
-        if (model_->arrangement()->peopleIn(number - 1) > 0 && view_->current() == person)
-            view_->setCurrent({number - 1, model_->arrangement()->peopleIn(number - 1) - 1});
+        BoardModel::Slot landed;
+        say(model_->moveToGroup(person, number - 1, &landed));
+        if (landed.group >= 0 && view_->current() == person)
+            view_->setCurrent(landed);
     });
     ask->open();
 }

@@ -122,8 +122,8 @@ void QualityReadout::refresh()
     lblQualityTotal->setText(totalText());
     if (current >= 0 && current < model_->rowCount())
         tblQuality->setCurrentIndex(model_->index(current, 0));
-    else
-        showConflictsOf(-1);
+    // The same row again is no change of row, yet its conflicts may have changed.
+    showConflictsOf(tblQuality->currentIndex().row());
 }
 
 void QualityReadout::showConflictsOf(int group)

@@ -93,6 +93,33 @@ private slots:
         QVERIFY(!arrangement.hasUnsavedChanges() && !arrangement.isPersonPinned({0, 0}));
     }
 
+    // A group with a gap (a pinned person Improve left in place): undo and
+    // redo of a move into it restore exactly the table, pins and quality.
+    void undoRedoKeepsGaps()
+    {
+        GroupArrangement arrangement;
+        arrangement.reset({2, 4, {person("Di", "Fox"), {}, person("Pat", "Orr"), {}, person("Xi", "Lee"), person("Yu", "Ng"), {}, {}}});
+        arrangement.setPersonPinned({0, 2}, true);
+        auto state = [&] {
+            QStringList pins;
+            for (int s = 0; s < 8; ++s)
+                pins << (arrangement.isPersonPinned({s / 4, s % 4}) ? "pin" : "");
+            return QVariantList{names(arrangement.groups()), pins, QVariant::fromValue(figures(arrangement.report()))};
+        };
+        const QVariantList before = state();
+        Slot placed;
+        QCOMPARE(arrangement.moveToGroup({1, 0}, 0, &placed), QString());
+        QVERIFY(placed == Slot({0, 1}));  // the gap, not after the last person
+        const QVariantList after = state();
+        QCOMPARE(names(arrangement.groups()), QStringList({"Di", "Xi", "Pat", "-", "Yu", "-", "-", "-"}));
+        for (int round = 0; round < 2; ++round) {
+            arrangement.undoStack()->undo();
+            QCOMPARE(state(), before);
+            arrangement.undoStack()->redo();
+            QCOMPARE(state(), after);
+        }
+    }
+
     // The quality follows each step without scoring everybody again: random
     // moves (groups grow, shrink and empty), swaps, undo, redo and whole new
     // arrangements of the same people, each checked against a fresh assessment.
@@ -191,8 +218,13 @@ private slots:
         ask->setIntValue(full[0] + 1);
         ask->accept();
         QCOMPARE(window.Groups.at(full[0], 3), arranged.at(o, 0));
-
-        QTest::keyClick(board, Qt::Key_Z, Qt::ControlModifier);
+        // The main window undoes while the question is open: the slot asked about is stale then.
+        QTest::keyClick(board, Qt::Key_M, Qt::ControlModifier);
+        for (QInputDialog *open : board->findChildren<QInputDialog *>("dlgMoveToGroup"))
+            ask = open->isVisible() ? open : ask;
+        window.arrangement()->undoStack()->undo();
+        ask->accept();
+        QCOMPARE(board->statusBar()->currentMessage(), "The groups changed meanwhile: nobody was moved. Choose the person again.");
         QCOMPARE(window.Groups.slotRecords, arranged.slotRecords);
         QVERIFY(boxShows());
         QTest::keyClick(board, Qt::Key_Z, Qt::ControlModifier);

@@ -142,6 +142,16 @@ private slots:
                 QVERIFY(window.findChild<QPlainTextEdit *>("txtConflicts")->toPlainText().contains("work well with"));
             }
         }
+        // After undo and redo it explains the groups as they are now, as if chosen afresh.
+        const int row = table->currentIndex().row();
+        auto *conflicts = window.findChild<QPlainTextEdit *>("txtConflicts");
+        for (Qt::KeyboardModifiers keys : {Qt::KeyboardModifiers(Qt::ControlModifier), Qt::ControlModifier | Qt::ShiftModifier}) {
+            QTest::keyClick(&window, Qt::Key_Z, keys);
+            const QString shown = conflicts->toPlainText();
+            table->setCurrentIndex(table->model()->index((row + 1) % table->model()->rowCount(), 0));
+            table->setCurrentIndex(table->model()->index(row, 0));
+            QCOMPARE(shown, conflicts->toPlainText());
+        }
 
         // Improved groups not handed out: Calculate asks first, and No keeps them.
         MessageBox::queueAnswer(MessageBox::No);
