@@ -85,8 +85,9 @@ private:
         bool pinned = false;
         int person = -1;  // the quality tracker's number for the person
     };
-    // The raw edits the steps are made of; each keeps people in the first
-    // slots of their group and carries the person's tags along.
+    // The raw edits the steps are made of; each carries the person's tags
+    // along. Taking out closes up the group left; a move fills the target's
+    // first free slot, which after Improve may lie between pinned people.
     void takeOut(Slot at, ProfileRecord *person, Tags *tags);
     // Puts the person back where they were taken out, moving the others down.
     void insertAt(Slot at, const ProfileRecord &person, Tags tags);
