@@ -12,8 +12,6 @@ namespace {
 constexpr long long kPairBudget = 2000000;
 constexpr int kMembersListed = 25;
 
-bool isPerson(const ProfileRecord &r) { return r.HasData != 0; }
-
 QString indented(const QStringList &lines)
 {
     QString text;

@@ -39,8 +39,6 @@ struct TraitCounts {
     }
 };
 
-bool isPerson(const ProfileRecord &r) { return r.HasData != 0; }
-
 } // namespace
 
 const QStringList &groupsCsvColumns()

@@ -3,7 +3,6 @@
 #include "grouping/TraitMasks.h"
 
 #include <algorithm>
-#include <bitset>
 #include <cstdint>
 #include <limits>
 #include <set>
@@ -236,11 +235,7 @@ private:
 
 int CompatibilityScore(const ProfileRecord &a, const ProfileRecord &b)
 {
-    const TraitMasks x(a);
-    const TraitMasks y(b);
-    auto count = [](std::uint32_t bits) { return int(std::bitset<32>(bits).count()); };
-    return count(x.compatible & y.own) - count(x.incompatible & y.own) + count(x.own & y.compatible)
-        - count(x.own & y.incompatible);
+    return grouping::pairScore(TraitMasks(a), TraitMasks(b));
 }
 
 int sizeBoxValue(const QString &text)

@@ -5,7 +5,6 @@
 #include "pool/TraitCatalogue.h"
 
 #include <algorithm>
-#include <bitset>
 
 namespace quorvia {
 namespace {
@@ -13,16 +12,7 @@ namespace {
 using grouping::PairScan;
 using grouping::TraitMasks;
 
-bool isPerson(const ProfileRecord &r) { return r.HasData != 0; }
-
 constexpr std::size_t kPairwiseUpTo = 48;
-
-int pairScore(const TraitMasks &x, const TraitMasks &y)
-{
-    auto count = [](std::uint32_t bits) { return int(std::bitset<32>(bits).count()); };
-    return count(x.compatible & y.own) - count(x.incompatible & y.own) + count(x.own & y.compatible)
-        - count(x.own & y.incompatible);
-}
 
 QString shortName(const ProfileRecord &r)
 {

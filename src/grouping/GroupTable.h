@@ -7,6 +7,10 @@
 
 namespace quorvia {
 
+// A slot holds a person when its record's HasData is not 0; any other record
+// (all zeros, or one a damaged file left without data) is a free slot.
+inline bool isPerson(const ProfileRecord &r) { return r.HasData != 0; }
+
 // The groups of one Calculate: NumGroups groups of GroupSize slots each.
 // A slot holds a full copy of a record; an all-zero record is an empty slot.
 struct GroupTable {

@@ -12,8 +12,6 @@
 
 namespace quorvia::grouping {
 
-inline bool isPerson(const ProfileRecord &r) { return r.HasData != 0; }
-
 // How many people each group should hold so that sizes differ by as little
 // as the locks and slot counts allow: the same level L for every group,
 // clamped to [low, high], plus one for some groups to use everybody up.

@@ -1,7 +1,6 @@
 #include "grouping/QualityTracker.h"
 
 #include <algorithm>
-#include <bitset>
 #include <tuple>
 
 namespace quorvia {
@@ -9,8 +8,6 @@ namespace {
 
 using grouping::PairScan;
 using grouping::TraitMasks;
-
-int bits(std::uint32_t x) { return int(std::bitset<32>(x).count()); }
 
 std::tuple<std::uint32_t, std::uint32_t, std::uint32_t> key(const TraitMasks &m)
 {
@@ -21,9 +18,7 @@ std::tuple<std::uint32_t, std::uint32_t, std::uint32_t> key(const TraitMasks &m)
 
 int QualityTracker::pairScore(int a, int b) const
 {
-    const TraitMasks &x = masks_[std::size_t(a)], &y = masks_[std::size_t(b)];
-    return bits(x.compatible & y.own) - bits(x.incompatible & y.own) + bits(x.own & y.compatible)
-        - bits(x.own & y.incompatible);
+    return grouping::pairScore(masks_[std::size_t(a)], masks_[std::size_t(b)]);
 }
 
 void QualityTracker::reset(const GroupTable &groups, std::vector<int> *slotPeople)

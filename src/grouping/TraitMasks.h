@@ -37,6 +37,15 @@ struct TraitMasks {
     }
 };
 
+// CompatibilityScore from masks: a point for every trait one has and the other
+// works well with, minus one for every trait one has and the other does not.
+inline int pairScore(const TraitMasks &x, const TraitMasks &y)
+{
+    auto count = [](std::uint32_t bits) { return int(std::bitset<32>(bits).count()); };
+    return count(x.compatible & y.own) - count(x.incompatible & y.own) + count(x.own & y.compatible)
+        - count(x.own & y.incompatible);
+}
+
 // Best-first search keys: the higher score wins, then the lower index (the
 // earlier in list order, the lower-numbered group).
 inline std::int64_t searchKey(int score, int index) { return std::int64_t(score) * (std::int64_t(1) << 32) - index; }

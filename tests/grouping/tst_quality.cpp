@@ -17,8 +17,6 @@ using namespace quorvia::testing;
 
 namespace {
 
-bool isPerson(const ProfileRecord &r) { return r.HasData != 0; }
-
 // The measure as it reads: every pair of every group, and for the bound every
 // person's scores against everybody sorted.
 QualityReport plainReport(const GroupTable &t)
