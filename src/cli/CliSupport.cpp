@@ -47,9 +47,10 @@ int usageError(const QString &message)
     return fail(UsageFailure, message + QStringLiteral(" (see quorvia-cli --help)"));
 }
 
-bool printOut(const QString &text)
+bool printOut(const QString &text) { return printBytes(text.toUtf8()); }
+
+bool printBytes(const QByteArray &bytes)
 {
-    const QByteArray bytes = text.toUtf8();
     errno = 0;
     const bool written = std::fwrite(bytes.constData(), 1, std::size_t(bytes.size()), stdout)
             == std::size_t(bytes.size())

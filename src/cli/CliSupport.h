@@ -2,6 +2,7 @@
 
 #include "pool/ProfileRecord.h"
 
+#include <QByteArray>
 #include <QString>
 
 #include <vector>
@@ -19,6 +20,8 @@ int usageError(const QString &message);
 // disk, a closed pipe) is reported on stderr and false returned: the command
 // then ends with FileFailure, never with a cut-short success.
 [[nodiscard]] bool printOut(const QString &text);
+// The same for bytes written as they stand (CSV).
+[[nodiscard]] bool printBytes(const QByteArray &bytes);
 
 // The text with every control character shown as \xHH and a backslash as
 // \\, so that whatever a pool file holds, a line of output stays one line

@@ -1,6 +1,5 @@
 #include "cli/CliSupport.h"
 #include "cli/Commands.h"
-#include "cli/CsvOutput.h"
 #include "csv/GroupsCsv.h"
 #include "cli/GroupsQuality.h"
 #include "grouping/GroupBuilder.h"
@@ -231,7 +230,7 @@ int runGroupsCommand(const QStringList &args)
     if (request.report)
         return printOut(qualityReportText(groups)) ? Success : FileFailure;
     if (request.csv)
-        return writeOut(groupsCsvBytes(groups)) ? Success : fail(FileFailure, standardOutputFailure());
+        return printBytes(groupsCsvBytes(groups)) ? Success : FileFailure;
     QString text;
     for (const QString &line : groupsDocument(groups))
         text += escapeControls(line) + QLatin1Char('\n');  // one line each on a terminal, too

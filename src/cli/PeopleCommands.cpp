@@ -1,6 +1,5 @@
 #include "cli/CliSupport.h"
 #include "cli/Commands.h"
-#include "cli/CsvOutput.h"
 #include "csv/PeopleCsv.h"
 #include "pool/PoolAppend.h"
 #include "pool/PoolListing.h"
@@ -47,8 +46,8 @@ int runImportCommand(const QStringList &args)
     QString problems;
     for (const ImportProblem &problem : import.problems)
         problems += QString::number(problem.line) + QLatin1Char('\t') + problem.message + QLatin1Char('\n');
-    if (!writeOut(problems.toUtf8()))
-        return fail(FileFailure, standardOutputFailure());
+    if (!printBytes(problems.toUtf8()))
+        return FileFailure;
 
     const int status = import.rowsLeftOut > 0 ? FileFailure : Success;
     const QString pool = QDir::toNativeSeparators(poolPath);
@@ -90,8 +89,8 @@ int runExportCommand(const QStringList &args)
     QString error;
     if (!readPool(args.first(), &records, &error))
         return fail(FileFailure, error);
-    if (!writeOut(poolCsvBytes(records)))
-        return fail(FileFailure, standardOutputFailure());
+    if (!printBytes(poolCsvBytes(records)))
+        return FileFailure;
     return Success;
 }
 
