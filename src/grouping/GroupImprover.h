@@ -7,6 +7,8 @@
 
 namespace quorvia {
 
+class ImprovePenalty;
+
 struct ImproveOptions {
     // First spread the people so that group sizes differ by at most one (as
     // far as the locks allow), then improve without unevening them. Spreading
@@ -19,6 +21,12 @@ struct ImproveOptions {
     // How much work the search may do (one unit is about one person scored
     // against one group); 0: as much as suits the pool, a few seconds at most.
     long long workBudget = 0;
+    // Conditions met before score (not owned; used on the search's thread
+    // only). Null: score alone.
+    ImprovePenalty *penalty = nullptr;
+    // Among groupings equally good on the penalty, prefer a higher lowest
+    // group score to a higher total.
+    bool liftWeakest = false;
 };
 
 // Called every few milliseconds of work with the work done and the whole
