@@ -1,6 +1,7 @@
 #include "grouping/GroupBuilder.h"
 #include "grouping/GroupListing.h"
 #include "grouping/PoolGenerator.h"
+#include "grouping/RecordNumbers.h"
 #include "grouping/ReferenceGroupBuilder.h"
 #include "pool/TraitCatalogue.h"
 
@@ -161,6 +162,17 @@ private slots:
             {odd[0], "NONE"}, {odd[1], "no line"}, {odd[2], "no line"}};
         for (const auto &[record, text] : cases)
             QCOMPARE(SlotText(record).value_or("no line"), text);
+    }
+
+    // Slots find their records by content; identical records get distinct
+    // numbers, and people outside the candidates none.
+    void recordNumbers()
+    {
+        PoolGenerator generator(7);
+        std::vector<ProfileRecord> records = generator.pool(5, {});
+        records[3] = records[1];  // twins
+        GroupTable table{2, 3, {records[3], records[0], ProfileRecord{}, records[1], records[4], records[2]}};
+        QCOMPARE(recordNumbersOf(table, records, {1, 2, 4, 5}), (std::vector<int>{2, 1, 0, 4, 5, 0}));
     }
 
     void listing()
