@@ -2,6 +2,7 @@
 
 #include "pool/SafeTarget.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -49,7 +50,14 @@ void syncFolderOf(const QString &path)
 QString temporaryNameFor(const QString &path)
 {
     const QFileInfo info(path);
-    return info.absolutePath() + QStringLiteral("/.") + info.fileName() + QStringLiteral(".quorvia-new");
+    const QString plain = QStringLiteral(".") + info.fileName() + QStringLiteral(".quorvia-new");
+    // A name may take 255 bytes: a long one keeps a temporary name that fits,
+    // still one fixed name per target.
+    if (QFile::encodeName(plain).size() <= 255)
+        return info.absolutePath() + QLatin1Char('/') + plain;
+    const QByteArray digest = QCryptographicHash::hash(QFile::encodeName(info.fileName()), QCryptographicHash::Sha1);
+    return info.absolutePath() + QStringLiteral("/.quorvia-") + QString::fromLatin1(digest.toHex().left(24))
+        + QStringLiteral(".new");
 }
 
 bool replaceFileContents(const QString &path, const QByteArray &bytes, QString *reason)
