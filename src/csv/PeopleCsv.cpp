@@ -333,7 +333,7 @@ void limitProblems(std::vector<ImportProblem> &problems)
     problems.resize(kListed);
     problems.push_back({problems.back().line, ImportProblem::Kind::Note,
                         QStringLiteral("%1 more problems are not listed; correct the ones above and read the file "
-                                       "again.").arg(QLocale::c().toString(qulonglong(more)))});
+                                       "again.").arg(QLocale(QLocale::English, QLocale::UnitedStates).toString(qulonglong(more)))});
 }
 
 } // namespace
@@ -393,7 +393,7 @@ PeopleImport parsePeopleCsv(const QByteArray &fileBytes, CsvProgress *progress)
         progress, &error);
     if (read && tooMany)
         error = QStringLiteral("The file holds more than %1 rows of people, more than any pool can hold. Split it "
-                               "into smaller files.").arg(QLocale::c().toString(kMaxPoolPeople));
+                               "into smaller files.").arg(QLocale(QLocale::English, QLocale::UnitedStates).toString(kMaxPoolPeople));
     limitProblems(result.problems);
 
     if (!read || tooMany || !parser.knownColumns() || (result.rows.empty() && result.rowsLeftOut == 0)) {

@@ -21,9 +21,12 @@ namespace {
 
 QString native(const QString &path) { return QDir::toNativeSeparators(path); }
 
-QString peopleText(qint64 count)
+// "32,767", as the messages write counts, whatever the user's locale.
+QString count(qint64 n) { return QLocale(QLocale::English, QLocale::UnitedStates).toString(n); }
+
+QString peopleText(qint64 n)
 {
-    return QStringLiteral("%1 %2").arg(QLocale::c().toString(count), count == 1 ? QStringLiteral("person")
+    return QStringLiteral("%1 %2").arg(count(n), n == 1 ? QStringLiteral("person")
                                                                                  : QStringLiteral("people"));
 }
 
@@ -89,9 +92,9 @@ bool appendRecords(const QString &path, const std::vector<ProfileRecord> &record
         *error = QStringLiteral("Could not add %1 to the pool file \"%2\": a pool holds at most %3, and it holds %4, "
                                 "so %5. Nothing was written.")
                      .arg(peopleText(qint64(adding.size())), native(path), peopleText(kMaxPoolPeople),
-                          QLocale::c().toString(formerCount),
+                          count(formerCount),
                           room == 0 ? QStringLiteral("nobody more fits")
-                                    : QStringLiteral("%1 more %2").arg(QLocale::c().toString(room),
+                                    : QStringLiteral("%1 more %2").arg(count(room),
                                                                        room == 1 ? QStringLiteral("fits")
                                                                                  : QStringLiteral("fit")));
         return false;
