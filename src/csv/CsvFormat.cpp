@@ -39,8 +39,11 @@ struct RowCollector {
         if (c->row.fields.empty() && c->row.droppedFields == 0)
             c->row.line = c->line;
         // A line of nothing but separators must not become millions of fields.
+        // Nor a field of megabytes a copy of megabytes: no cell of a list of
+        // people is anywhere near kMaxCsvFieldBytes.
         if (c->row.fields.size() < std::size_t(kMaxCsvFields))
-            c->row.fields.emplace_back(static_cast<const char *>(data), qsizetype(size));
+            c->row.fields.emplace_back(static_cast<const char *>(data),
+                                       qsizetype(std::min<std::size_t>(size, kMaxCsvFieldBytes)));
         else if (std::any_of(static_cast<const char *>(data), static_cast<const char *>(data) + size,
                              [](char ch) { return ch != ' '; }))
             ++c->row.droppedFields;
@@ -180,6 +183,9 @@ bool readCsvRows(const QByteArray &bytes, char separator, const std::function<vo
         return false;
     }
     csv_set_delim(&parser, static_cast<unsigned char>(separator));
+    // The field buffer grows by this much at a time: in small steps a long
+    // field would be copied over and over.
+    csv_set_blk_size(&parser, 64 * 1024);
     csv_set_space_func(&parser, isBlank);
     RowCollector collector;
     collector.onRow = &onRow;

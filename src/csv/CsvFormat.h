@@ -25,10 +25,11 @@ struct CsvProgress {
 // may hold line breaks, so the next record can start several lines later.
 struct CsvRow {
     int line = 0;
-    std::vector<QByteArray> fields;  // at most kMaxCsvFields
+    std::vector<QByteArray> fields;  // at most kMaxCsvFields, each cut after kMaxCsvFieldBytes
     int droppedFields = 0;           // fields past those that are not blank
 };
 constexpr int kMaxCsvFields = 1024;
+constexpr std::size_t kMaxCsvFieldBytes = 64 * 1024;
 
 // The text of a file: its bytes without a byte-order mark, and whether they
 // are UTF-8 (otherwise Windows-1252, what older spreadsheets write). UTF-16

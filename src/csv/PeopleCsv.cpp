@@ -21,6 +21,10 @@
 namespace quorvia {
 namespace {
 
+// A file of thousands of bad rows makes thousands of problems: past a few
+// thousand nobody reads them, and they must not take more memory than the file.
+constexpr std::size_t kListedProblems = 5000;
+
 enum Column { FirstName, LastName, Position, Traits, WorksWellWith, DoesNotWorkWellWith, ColumnCount };
 
 // A value as a message shows it: in quotes, cut after 80 characters (a
@@ -204,7 +208,12 @@ public:
                                  QStringLiteral("The row has more fields than the header names; the extra ones are "
                                                 "ignored.")});
 
-        result.problems.insert(result.problems.end(), problems_.begin(), problems_.end());
+        for (ImportProblem &problem : problems_) {
+            if (result.problems.size() < kListedProblems)
+                result.problems.push_back(std::move(problem));
+            else
+                ++result.problemsNotListed;
+        }
         if (leftOut_)
             ++result.rowsLeftOut;
         else
@@ -262,6 +271,10 @@ private:
 
     void traitList(const CsvRow &row, Column column, TraitFlags &flags)
     {
+        // A cell of thousands of unknown names: the first few are told one
+        // by one (with a suggestion each), the rest only counted.
+        constexpr int kToldUnknown = 5;
+        int unknown = 0;
         const QString list = field(row, column);
         qsizetype start = 0;
         for (qsizetype end = 0; end <= list.size(); ++end) {
@@ -276,6 +289,8 @@ private:
                 flags[std::size_t(*found)] = kTrue;
                 continue;
             }
+            if (++unknown > kToldUnknown)
+                continue;
             const QString suggestion = closestTrait(name);
             problems_.push_back({line_, ImportProblem::Kind::Changed,
                                  QStringLiteral("Unknown trait %1 in %2 is left out: %3")
@@ -285,6 +300,11 @@ private:
                                               : QStringLiteral("did you mean %1? Correct it in the file to keep it.")
                                                     .arg(quoted(suggestion)))});
         }
+        if (unknown > kToldUnknown)
+            problems_.push_back({line_, ImportProblem::Kind::Changed,
+                                 QStringLiteral("%1 more unknown traits in %2 are left out.")
+                                     .arg(unknown - kToldUnknown)
+                                     .arg(peopleCsvColumns().at(column))});
     }
 
     void noteRuleChanges(ProfileRecord &record)
@@ -322,18 +342,16 @@ private:
     int line_ = 0;
 };
 
-// A file of thousands of bad rows makes thousands of problems: past a few
-// thousand nobody reads them, and they must not take more memory than the file.
-void limitProblems(std::vector<ImportProblem> &problems)
+// What the last problem line says when more were found than listed.
+void noteUnlisted(PeopleImport &result)
 {
-    constexpr std::size_t kListed = 5000;
-    if (problems.size() <= kListed)
+    if (result.problemsNotListed == 0)
         return;
-    const std::size_t more = problems.size() - kListed;
-    problems.resize(kListed);
-    problems.push_back({problems.back().line, ImportProblem::Kind::Note,
-                        QStringLiteral("%1 more problems are not listed; correct the ones above and read the file "
-                                       "again.").arg(QLocale(QLocale::English, QLocale::UnitedStates).toString(qulonglong(more)))});
+    result.problems.push_back({result.problems.back().line, ImportProblem::Kind::Note,
+                               QStringLiteral("%1 more problems are not listed; correct the ones above and read the "
+                                              "file again.")
+                                   .arg(QLocale(QLocale::English, QLocale::UnitedStates)
+                                            .toString(qulonglong(result.problemsNotListed)))});
 }
 
 } // namespace
@@ -394,7 +412,7 @@ PeopleImport parsePeopleCsv(const QByteArray &fileBytes, CsvProgress *progress)
     if (read && tooMany)
         error = QStringLiteral("The file holds more than %1 rows of people, more than any pool can hold. Split it "
                                "into smaller files.").arg(QLocale(QLocale::English, QLocale::UnitedStates).toString(kMaxPoolPeople));
-    limitProblems(result.problems);
+    noteUnlisted(result);
 
     if (!read || tooMany || !parser.knownColumns() || (result.rows.empty() && result.rowsLeftOut == 0)) {
         result.cancelled = !read && error.isEmpty();

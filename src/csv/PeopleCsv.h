@@ -42,7 +42,8 @@ struct PeopleImport {
     QString encodingName;  // how the file was read: "UTF-8", "UTF-16" or "Windows-1252"
     char separator = ',';
     std::vector<ImportedRow> rows;        // to be appended, in file order
-    std::vector<ImportProblem> problems;  // in line order
+    std::vector<ImportProblem> problems;  // in line order, the first 5,000 (then a note of the rest)
+    qint64 problemsNotListed = 0;
     int rowsLeftOut = 0;
 };
 

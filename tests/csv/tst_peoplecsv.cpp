@@ -160,6 +160,24 @@ private slots:
         }
     }
 
+    // Floods of problems are told up to a bound, not kept whole.
+    void floodsAreBounded()
+    {
+        const QByteArray header = "First name,Traits\r\n";
+        QByteArray many = header;
+        for (int i = 0; i < 6000; ++i)
+            many += "P" + QByteArray::number(i) + ",Nonsense\r\n";
+        PeopleImport import = parsePeopleCsv(many);
+        QCOMPARE(int(import.rows.size()), 6000);
+        QCOMPARE(int(import.problems.size()), 5001);
+        QVERIFY(import.problems.back().message.startsWith("1,000 more problems are not listed"));
+        import = parsePeopleCsv(header + "Ann,\"" + QByteArray(1000, 'x').replace("x", "Nope;") + "\"\r\n");
+        QCOMPARE(int(import.problems.size()), 6);
+        QVERIFY(import.problems.back().message.startsWith("995 more unknown traits in Traits are left out."));
+        QVERIFY(parsePeopleCsv(header + QByteArray(32768 * 2, 'x').replace("xx", "A\n")).failure
+                    .contains("more than 32,767 rows of people"));
+    }
+
     // A write that fails part-way leaves the pool as it was, a partial last record included.
     void failedAppend()
     {
