@@ -95,9 +95,14 @@ bool replaceFileContents(const QString &path, const QByteArray &bytes, QString *
     // The mode bits themselves: Qt's permission flags would add write
     // access to a read-only file for root, who may write anything.
     struct stat existing {};
-    if (::stat(QFile::encodeName(target).constData(), &existing) == 0
-        && ::fchmod(temporary.handle(), existing.st_mode & 07777) != 0)
-        return giveUp(systemReason());
+    if (::stat(QFile::encodeName(target).constData(), &existing) == 0) {
+        // Root replacing a user's file leaves it the user's (only root may
+        // give a file away; for anyone else it is theirs already).
+        if (::geteuid() == 0 && (existing.st_uid != 0 || existing.st_gid != 0))
+            (void)!::fchown(temporary.handle(), existing.st_uid, existing.st_gid);
+        if (::fchmod(temporary.handle(), existing.st_mode & 07777) != 0)
+            return giveUp(systemReason());
+    }
     if (::fsync(temporary.handle()) != 0)
         return giveUp(systemReason());
     temporary.close();

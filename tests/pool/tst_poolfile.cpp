@@ -281,6 +281,12 @@ private slots:
         QVERIFY(appendRecords(fresh, {person("Ann", "Lee")}, &error));
         struct stat mode {};
         QVERIFY(::stat(qPrintable(fresh), &mode) == 0 && (mode.st_mode & 07777) == 0644);
+        // Root importing into a user's pool leaves it the user's.
+        if (::geteuid() == 0) {
+            QVERIFY(::chown(qPrintable(fresh), 4321, 4321) == 0);
+            QVERIFY(appendRecords(fresh, {person("Bo", "Ng")}, &error));
+            QVERIFY(::stat(qPrintable(fresh), &mode) == 0 && mode.st_uid == 4321 && mode.st_gid == 4321);
+        }
     }
 
     void oversizedFileIsRefusedBeforeReading()
