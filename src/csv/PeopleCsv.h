@@ -60,7 +60,7 @@ PeopleImport readPeopleCsv(const QString &path, CsvProgress *progress = nullptr)
 // gives back the same bytes for every record a save could have written.
 QByteArray poolCsvBytes(const std::vector<ProfileRecord> &records);
 
-// Marks the rows of people `pool` already holds (isSamePerson), which an
+// Marks the rows of people `pool` already holds (same personKey), which an
 // import leaves out unless asked to take them too.
 void markAlreadyInPool(PeopleImport &import, const std::vector<ProfileRecord> &pool);
 

@@ -38,8 +38,6 @@ QString personKey(const ProfileRecord &record)
         + trimmedField(record.LastName).toCaseFolded() + QLatin1Char('\n') + trimmedField(record.Position).toCaseFolded();
 }
 
-bool isSamePerson(const ProfileRecord &a, const ProfileRecord &b) { return personKey(a) == personKey(b); }
-
 bool appendRecords(const QString &path, const std::vector<ProfileRecord> &records, QString *error,
                    const AppendOptions &options, AppendResult *result)
 {

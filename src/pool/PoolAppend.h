@@ -36,10 +36,9 @@ struct AppendResult {
 bool appendRecords(const QString &path, const std::vector<ProfileRecord> &records, QString *error,
                    const AppendOptions &options = {}, AppendResult *result = nullptr);
 
-// Whether `a` and `b` are the same person to an import: the same first name,
-// last name and position, compared without case and surrounding blanks.
-bool isSamePerson(const ProfileRecord &a, const ProfileRecord &b);
-// The key isSamePerson compares.
+// Who a record is to an import: two records with the same key have the same
+// first name, last name and position, compared without case and
+// surrounding blanks.
 QString personKey(const ProfileRecord &record);
 
 } // namespace quorvia
