@@ -3,9 +3,16 @@
 #include "cli/Commands.h"
 #include "pool/PoolFile.h"
 
+#include <QDir>
+#include <QFile>
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace quorvia::cli {
 
@@ -28,9 +35,11 @@ QString usageText()
         "      --report prints instead of the groups one line per group (group, people, score,\n"
         "      conflicts, TAB-separated), then \"total\", people, score, conflicts, the upper\n"
         "      bound of the score and the score as a percentage of it (with -o, besides the file).\n"
-        "  quorvia-cli import POOL FILE.csv [--dry-run]\n"
-        "      Appends the people of a CSV file to the pool. Prints each problem as\n"
-        "      line, TAB, message; exit 1 when a row was left out. --dry-run writes nothing.\n"
+        "  quorvia-cli import POOL FILE.csv [--dry-run] [--allow-duplicates]\n"
+        "      Appends the people of a CSV file to the pool, all or nothing. Prints each\n"
+        "      problem as line, TAB, message; exit 1 when a row was left out. People the pool\n"
+        "      already holds (same names and position) are skipped unless --allow-duplicates.\n"
+        "      --dry-run makes every check and writes nothing.\n"
         "  quorvia-cli export POOL\n"
         "      Writes the whole pool as CSV (UTF-8) to the standard output.\n"
         "  quorvia-cli --help\n");
@@ -78,9 +87,40 @@ QString escapeControls(const QString &text)
     return shown;
 }
 
+namespace {
+
+bool streamIsFile(int stream, const QString &path)
+{
+    struct stat opened {};
+    struct stat named {};
+    return ::fstat(stream, &opened) == 0 && ::stat(QFile::encodeName(path).constData(), &named) == 0
+        && opened.st_dev == named.st_dev && opened.st_ino == named.st_ino;
+}
+
+} // namespace
+
+QString standardStreamProblem(const QString &poolPath)
+{
+    // A message would land in the pool: it goes nowhere instead.
+    if (streamIsFile(STDERR_FILENO, poolPath)) {
+        const int nowhere = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
+        if (nowhere >= 0) {
+            ::dup2(nowhere, STDERR_FILENO);
+            ::close(nowhere);
+        }
+        return QStringLiteral("the standard error is the pool file \"%1\"").arg(QDir::toNativeSeparators(poolPath));
+    }
+    if (streamIsFile(STDOUT_FILENO, poolPath))
+        return QStringLiteral("The standard output is the pool file \"%1\" (under this or another name); writing "
+                              "there would damage it. Nothing was written: send the output to another file.")
+            .arg(QDir::toNativeSeparators(poolPath));
+    return QString();
+}
+
 bool readPool(const QString &path, std::vector<ProfileRecord> *records, QString *error)
 {
-    return PoolFile::readAll(path, records, error, PoolFile::Missing::Fail);
+    *error = standardStreamProblem(path);
+    return error->isEmpty() && PoolFile::readAll(path, records, error, PoolFile::Missing::Fail);
 }
 
 } // namespace quorvia::cli

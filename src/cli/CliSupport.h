@@ -28,7 +28,13 @@ int usageError(const QString &message);
 // and nothing reaches the terminal as an escape sequence.
 QString escapeControls(const QString &text);
 
-// Reads an existing pool; a missing or unreadable file is an error, never created.
+// Why the command must not write anything: the standard output is the pool
+// file (same device and inode, whatever name or link), or the standard error
+// is (which is then sent nowhere). Empty when both are elsewhere.
+QString standardStreamProblem(const QString &poolPath);
+
+// Reads an existing pool; a missing or unreadable file is an error, never
+// created. Refused first when standardStreamProblem finds one.
 bool readPool(const QString &path, std::vector<ProfileRecord> *records, QString *error);
 
 } // namespace quorvia::cli

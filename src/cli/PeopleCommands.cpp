@@ -21,10 +21,13 @@ QString rows(qsizetype count) { return countText(count, QStringLiteral("row"), Q
 int runImportCommand(const QStringList &args)
 {
     QStringList files;
-    bool dryRun = false;
+    AppendOptions options;
+    options.skipDuplicates = true;
     for (const QString &arg : args) {
         if (arg == QLatin1String("--dry-run"))
-            dryRun = true;
+            options.dryRun = true;
+        else if (arg == QLatin1String("--allow-duplicates"))
+            options.skipDuplicates = false;
         else if (arg.startsWith(QLatin1Char('-')) && arg.size() > 1)
             return usageError(QStringLiteral("unknown option \"%1\"").arg(arg));
         else
@@ -39,6 +42,7 @@ int runImportCommand(const QStringList &args)
     QString error;
     if (!readPool(poolPath, &existing, &error))
         return fail(FileFailure, error);
+    existing.clear();
     const PeopleImport import = readPeopleCsv(files.at(1));
     if (!import.failure.isEmpty())
         return fail(FileFailure, import.failure);
@@ -53,29 +57,31 @@ int runImportCommand(const QStringList &args)
     const QString pool = QDir::toNativeSeparators(poolPath);
     if (import.rows.empty())
         return fail(FileFailure, QStringLiteral("No row can be imported; \"%1\" is unchanged.").arg(pool));
-    if (dryRun) {
-        std::fprintf(stderr, "quorvia-cli: %s\n",
-                     qPrintable(QStringLiteral("%1 would be added to \"%2\", %3 left out (dry run: nothing "
-                                               "written).")
-                                    .arg(people(import.rows.size()), pool, rows(import.rowsLeftOut))));
-        return status;
-    }
     // A window that has the pool open may be about to save into it: its
     // list and editor would not know of the new people, so it goes first.
-    PoolLock lock;
-    if (lock.take(poolPath) == PoolLock::Outcome::HeldByOther)
-        return fail(FileFailure, QStringLiteral("The pool \"%1\" is open in another window (%2); close it there "
+    const QString window = PoolLock::windowHolding(poolPath);
+    if (!window.isEmpty())
+        return fail(FileFailure, QStringLiteral("The pool \"%1\" is open in another window (%2). Close it there "
                                                 "first. Nothing was written.")
-                                     .arg(pool, lock.holder()));
+                                     .arg(pool, window));
     std::vector<ProfileRecord> records;
     records.reserve(import.rows.size());
     for (const ImportedRow &row : import.rows)
         records.push_back(row.record);
-    if (!appendRecords(poolPath, records, &error))
-        return fail(FileFailure, error + QStringLiteral(" The pool is unchanged."));
+    AppendResult result;
+    if (!appendRecords(poolPath, records, &error, options, &result))
+        return fail(FileFailure, error);
+    const QString skipped = result.duplicates > 0
+        ? QStringLiteral(", %1 already in the pool skipped (--allow-duplicates imports them)")
+              .arg(people(result.duplicates))
+        : QString();
     std::fprintf(stderr, "quorvia-cli: %s\n",
-                 qPrintable(QStringLiteral("%1 added to \"%2\", %3 left out.")
-                                .arg(people(qsizetype(records.size())), pool, rows(import.rowsLeftOut))));
+                 qPrintable(options.dryRun
+                                ? QStringLiteral("%1 would be added to \"%2\"%3, %4 left out (dry run: nothing "
+                                                 "written).")
+                                      .arg(people(result.added), pool, skipped, rows(import.rowsLeftOut))
+                                : QStringLiteral("%1 added to \"%2\"%3, %4 left out.")
+                                      .arg(people(result.added), pool, skipped, rows(import.rowsLeftOut))));
     return status;
 }
 

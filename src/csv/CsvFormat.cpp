@@ -2,6 +2,7 @@
 
 #include "pool/Windows1252.h"
 
+#include <QRegularExpression>
 #include <QStringDecoder>
 
 #include <csv.h>
@@ -35,9 +36,17 @@ struct RowCollector {
     static void field(void *data, std::size_t size, void *self)
     {
         auto *c = static_cast<RowCollector *>(self);
-        if (c->row.fields.empty())
+        if (c->row.fields.empty() && c->row.droppedFields == 0)
             c->row.line = c->line;
-        c->row.fields.emplace_back(static_cast<const char *>(data), qsizetype(size));
+        // A line of nothing but separators must not become millions of fields.
+        // Nor a field of megabytes a copy of megabytes: no cell of a list of
+        // people is anywhere near kMaxCsvFieldBytes.
+        if (c->row.fields.size() < std::size_t(kMaxCsvFields))
+            c->row.fields.emplace_back(static_cast<const char *>(data),
+                                       qsizetype(std::min<std::size_t>(size, kMaxCsvFieldBytes)));
+        else if (std::any_of(static_cast<const char *>(data), static_cast<const char *>(data) + size,
+                             [](char ch) { return ch != ' '; }))
+            ++c->row.droppedFields;
         c->line += lineBreaks(static_cast<const char *>(data), size);
         c->afterCarriageReturn = false;
     }
@@ -50,12 +59,37 @@ struct RowCollector {
         if (!c->row.fields.empty()) {
             (*c->onRow)(c->row);
             c->row.fields.clear();
+            c->row.droppedFields = 0;
         }
         if (terminator == CSV_CR || (terminator == CSV_LF && !c->afterCarriageReturn))
             ++c->line;
         c->afterCarriageReturn = terminator == CSV_CR;
     }
 };
+
+// What a spreadsheet takes for the start of a formula.
+bool startsFormula(QChar c)
+{
+    return c == QLatin1Char('=') || c == QLatin1Char('+') || c == QLatin1Char('-') || c == QLatin1Char('@')
+        || c == QLatin1Char('\t') || c == QLatin1Char('\r');
+}
+
+// Apostrophes, then a formula's first character: the cells that get one more
+// apostrophe when written, and lose it again when read.
+bool isGuardedForm(const QString &cell)
+{
+    qsizetype i = 0;
+    while (i < cell.size() && cell.at(i) == QLatin1Char('\''))
+        ++i;
+    return i < cell.size() && startsFormula(cell.at(i));
+}
+
+// A plain number ("-3", "+2.5") is shown as a number and runs nothing.
+bool isPlainNumber(const QString &cell)
+{
+    static const QRegularExpression number(QStringLiteral("^[-+]?[0-9]+([.,][0-9]+)?$"));
+    return number.match(cell).hasMatch();
+}
 
 bool needsQuotes(const QString &field)
 {
@@ -67,6 +101,25 @@ bool needsQuotes(const QString &field)
         return c == QLatin1Char(',') || c == QLatin1Char(';') || c == QLatin1Char('\t') || c == QLatin1Char('"')
             || c == QLatin1Char('\r') || c == QLatin1Char('\n');
     });
+}
+
+// Whether the bytes hold a letter written as UTF-8 (a lead byte followed by
+// its continuation bytes): then a file that is not UTF-8 as a whole mixes it
+// with Windows-1252, where such pairs hardly ever stand.
+bool holdsUtf8Letters(const QByteArray &bytes)
+{
+    const auto *b = reinterpret_cast<const unsigned char *>(bytes.constData());
+    const qsizetype n = bytes.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        if (b[i] < 0xC2 || b[i] > 0xF4)
+            continue;
+        const int length = b[i] >= 0xF0 ? 4 : b[i] >= 0xE0 ? 3 : 2;
+        if (i + length > n)
+            return false;
+        if (QByteArrayView(bytes.constData() + i, length).isValidUtf8())
+            return true;
+    }
+    return false;
 }
 
 } // namespace
@@ -82,7 +135,10 @@ CsvText detectEncoding(const QByteArray &fileBytes)
     }
     text.bytes = fileBytes.startsWith(utf8ByteOrderMark()) ? fileBytes.mid(3) : fileBytes;
     text.utf8 = QByteArrayView(text.bytes).isValidUtf8();
-    text.encodingName = text.utf8 ? QStringLiteral("UTF-8") : QStringLiteral("Windows-1252");
+    text.mixed = !text.utf8 && holdsUtf8Letters(text.bytes);
+    text.encodingName = text.utf8 ? QStringLiteral("UTF-8")
+        : text.mixed              ? QStringLiteral("UTF-8 and Windows-1252 mixed")
+                                  : QStringLiteral("Windows-1252");
     return text;
 }
 
@@ -127,6 +183,9 @@ bool readCsvRows(const QByteArray &bytes, char separator, const std::function<vo
         return false;
     }
     csv_set_delim(&parser, static_cast<unsigned char>(separator));
+    // The field buffer grows by this much at a time: in small steps a long
+    // field would be copied over and over.
+    csv_set_blk_size(&parser, 64 * 1024);
     csv_set_space_func(&parser, isBlank);
     RowCollector collector;
     collector.onRow = &onRow;
@@ -152,14 +211,29 @@ bool readCsvRows(const QByteArray &bytes, char separator, const std::function<vo
     return ok;
 }
 
+QString formulaSafeCell(const QString &cell)
+{
+    if (isPlainNumber(cell) || !isGuardedForm(cell))
+        return cell;
+    return QLatin1Char('\'') + cell;
+}
+
+QString cellFromFormulaSafe(const QString &cell)
+{
+    if (cell.startsWith(QLatin1Char('\'')) && isGuardedForm(cell))
+        return cell.mid(1);
+    return cell;
+}
+
 QByteArray csvLine(const QStringList &fields)
 {
     QByteArray line;
     for (qsizetype i = 0; i < fields.size(); ++i) {
         if (i > 0)
             line += ',';
-        const QByteArray bytes = fields.at(i).toUtf8();
-        if (!needsQuotes(fields.at(i))) {
+        const QString cell = formulaSafeCell(fields.at(i));
+        const QByteArray bytes = cell.toUtf8();
+        if (!needsQuotes(cell)) {
             line += bytes;
             continue;
         }

@@ -25,8 +25,11 @@ struct CsvProgress {
 // may hold line breaks, so the next record can start several lines later.
 struct CsvRow {
     int line = 0;
-    std::vector<QByteArray> fields;
+    std::vector<QByteArray> fields;  // at most kMaxCsvFields, each cut after kMaxCsvFieldBytes
+    int droppedFields = 0;           // fields past those that are not blank
 };
+constexpr int kMaxCsvFields = 1024;
+constexpr std::size_t kMaxCsvFieldBytes = 64 * 1024;
 
 // The text of a file: its bytes without a byte-order mark, and whether they
 // are UTF-8 (otherwise Windows-1252, what older spreadsheets write). UTF-16
@@ -34,7 +37,8 @@ struct CsvRow {
 struct CsvText {
     QByteArray bytes;
     bool utf8 = true;
-    QString encodingName;  // as the file was read: "UTF-8", "UTF-16", "Windows-1252"
+    bool mixed = false;    // not UTF-8 as a whole, yet with UTF-8 letters: read field by field
+    QString encodingName;  // as the file was read: "UTF-8", "UTF-16", "Windows-1252", or both mixed
 };
 CsvText detectEncoding(const QByteArray &fileBytes);
 QString decodeField(const QByteArray &field, bool utf8);
@@ -50,8 +54,18 @@ bool readCsvRows(const QByteArray &bytes, char separator, const std::function<vo
 
 // One line of a file written by this program: UTF-8, ',' between fields, a
 // field quoted when it holds a separator, a quote, a line break or blanks at
-// either end; CR LF after it.
+// either end; CR LF after it. Every cell goes through formulaSafeCell.
 QByteArray csvLine(const QStringList &fields);
+
+// A cell that a spreadsheet would run as a formula (one that starts with
+// '=', '+', '-', '@', TAB or CR, such as the name "=1+1") gets a leading
+// apostrophe, so that the spreadsheet shows it as text; so does one that
+// already starts with apostrophes followed by such a character, so that
+// cellFromFormulaSafe gives back every cell exactly. Plain numbers ("-3")
+// stay as they are.
+QString formulaSafeCell(const QString &cell);
+// The cell as it was before formulaSafeCell: for every reader of these files.
+QString cellFromFormulaSafe(const QString &cell);
 
 // What files written by this program start with, so that spreadsheet
 // programs recognise UTF-8.

@@ -1,5 +1,8 @@
 #include "csv/PeopleCsv.h"
 
+#include "csv/ImportWording.h"
+#include "csv/PlainLetters.h"
+#include "pool/PoolAppend.h"
 #include "pool/ProfileRules.h"
 #include "pool/TraitCatalogue.h"
 #include "pool/Windows1252.h"
@@ -9,6 +12,7 @@
 #include <QFileInfo>
 #include <QHash>
 #include <QLocale>
+#include <QSet>
 
 #include <algorithm>
 #include <array>
@@ -18,66 +22,15 @@
 namespace quorvia {
 namespace {
 
+// A file of thousands of bad rows makes thousands of problems: past a few
+// thousand nobody reads them, and they must not take more memory than the file.
+constexpr std::size_t kListedProblems = 5000;
+
 enum Column { FirstName, LastName, Position, Traits, WorksWellWith, DoesNotWorkWellWith, ColumnCount };
 
-// A value as a message shows it: in quotes, control characters written as
-// escapes so that every message stays on one line.
-QString quoted(const QString &text)
-{
-    QString shown;
-    for (const QChar c : text) {
-        if (c == QLatin1Char('\n'))
-            shown += QStringLiteral("\\n");
-        else if (c == QLatin1Char('\r'))
-            shown += QStringLiteral("\\r");
-        else if (c == QLatin1Char('\t'))
-            shown += QStringLiteral("\\t");
-        else if (c.category() == QChar::Other_Control)
-            shown += QStringLiteral("\\u%1").arg(c.unicode(), 4, 16, QLatin1Char('0'));
-        else
-            shown += c;
-    }
-    return QLatin1Char('"') + shown + QLatin1Char('"');
-}
-
-// Edit distance, for the "did you mean" of an unknown trait.
-int distance(const QString &a, const QString &b)
-{
-    std::vector<int> row(std::size_t(b.size()) + 1);
-    for (std::size_t j = 0; j < row.size(); ++j)
-        row[j] = int(j);
-    for (qsizetype i = 1; i <= a.size(); ++i) {
-        int diagonal = row[0];
-        row[0] = int(i);
-        for (qsizetype j = 1; j <= b.size(); ++j) {
-            const int above = row[std::size_t(j)];
-            const int cost = a.at(i - 1) == b.at(j - 1) ? 0 : 1;
-            row[std::size_t(j)] = std::min({above + 1, row[std::size_t(j - 1)] + 1, diagonal + cost});
-            diagonal = above;
-        }
-    }
-    return row.back();
-}
-
-QString closestTrait(const QString &unknown)
-{
-    const QString wanted = unknown.toLower();
-    QString best;
-    int bestDistance = std::max(2, int(wanted.size()) / 3) + 1;
-    for (const QString &trait : traitCatalogue()) {
-        const QString name = trait.toLower();
-        const int d = wanted.size() >= 3 && name.startsWith(wanted) ? 1 : distance(wanted, name);
-        if (d < bestDistance) {
-            bestDistance = d;
-            best = trait;
-        }
-    }
-    return best;
-}
-
-// Why the pool cannot store `text`, or nothing when it can. Control
-// characters are refused as the editor refuses them: a line break would
-// split the person's line in the listing and the export.
+// Why the pool cannot store `text` even with plain letters, or nothing when
+// it can. Control characters are refused as the editor refuses them: a line
+// break would split the person's line in the listing and the export.
 std::optional<QString> unstorable(const QString &text)
 {
     for (qsizetype i = 0; i < text.size(); ++i) {
@@ -90,23 +43,15 @@ std::optional<QString> unstorable(const QString &text)
             return QStringLiteral("the control character U+%1")
                 .arg(QString::number(c.unicode(), 16).toUpper().rightJustified(4, QLatin1Char('0')));
     }
-    if (decodeWindows1252(encodeWindows1252(text)) == text)
-        return std::nullopt;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar c = text.at(i);
-        const qsizetype width = c.isHighSurrogate() && i + 1 < text.size() ? 2 : 1;
-        const QString character = text.mid(i, width);
-        if (decodeWindows1252(encodeWindows1252(character)) != character)
-            return quoted(character);
-        i += width - 1;
-    }
     return std::nullopt;
 }
 
-// Names in a trait list end at ';' or '|', and at a line break within the cell.
+// Names in a trait list end at ';', '|' or ',' (a quoted cell of a survey's
+// multiple choices), and at a line break within the cell.
 bool endsTraitName(QChar c)
 {
-    return c == QLatin1Char(';') || c == QLatin1Char('|') || c == QLatin1Char('\r') || c == QLatin1Char('\n');
+    return c == QLatin1Char(';') || c == QLatin1Char('|') || c == QLatin1Char(',') || c == QLatin1Char('\r')
+        || c == QLatin1Char('\n');
 }
 
 int columnNamed(const QString &name)
@@ -126,7 +71,7 @@ struct Header {
 
 class PeopleParser {
 public:
-    explicit PeopleParser(bool utf8) : utf8_(utf8)
+    PeopleParser(bool utf8, bool mixed) : utf8_(utf8), mixed_(mixed)
     {
         for (int t = 0; t < kTraitCount; ++t)
             traits_.insert(traitCatalogue().at(t).toLower(), t);
@@ -169,6 +114,7 @@ public:
 
         problems_.clear();
         leftOut_ = false;
+        readAsWindows1252_ = false;
         line_ = row.line;
         ProfileRecord record;
         const QString first = text(row, FirstName);
@@ -183,14 +129,24 @@ public:
         traitList(row, DoesNotWorkWellWith, record.IncompatibleWith);
         if (!leftOut_)
             noteRuleChanges(record);
-        if (int(row.fields.size()) > header_.fieldCount
-            && std::any_of(row.fields.cbegin() + header_.fieldCount, row.fields.cend(),
-                           [&](const QByteArray &f) { return !isBlank(f); }))
+        if (readAsWindows1252_)
+            problems_.push_back({line_, ImportProblem::Kind::Note,
+                                 QStringLiteral("The file is mostly UTF-8, but this line is not; it was read as "
+                                                "Windows-1252. Check its names.")});
+        if (row.droppedFields > 0
+            || (int(row.fields.size()) > header_.fieldCount
+                && std::any_of(row.fields.cbegin() + header_.fieldCount, row.fields.cend(),
+                               [&](const QByteArray &f) { return !isBlank(f); })))
             problems_.push_back({line_, ImportProblem::Kind::Note,
                                  QStringLiteral("The row has more fields than the header names; the extra ones are "
                                                 "ignored.")});
 
-        result.problems.insert(result.problems.end(), problems_.begin(), problems_.end());
+        for (ImportProblem &problem : problems_) {
+            if (result.problems.size() < kListedProblems)
+                result.problems.push_back(std::move(problem));
+            else
+                ++result.problemsNotListed;
+        }
         if (leftOut_)
             ++result.rowsLeftOut;
         else
@@ -198,10 +154,17 @@ public:
     }
 
 private:
-    QString field(const CsvRow &row, Column column) const
+    QString field(const CsvRow &row, Column column)
     {
         const int f = header_.index[std::size_t(column)];
-        return f >= 0 && f < int(row.fields.size()) ? decodeField(row.fields[std::size_t(f)], utf8_) : QString();
+        if (f < 0 || f >= int(row.fields.size()))
+            return QString();
+        const QByteArray &bytes = row.fields[std::size_t(f)];
+        if (!mixed_)
+            return decodeField(bytes, utf8_);
+        const bool utf8 = QByteArrayView(bytes).isValidUtf8();
+        readAsWindows1252_ = readAsWindows1252_ || !utf8;
+        return decodeField(bytes, utf8);
     }
 
     void leftOut(const QString &message)
@@ -214,12 +177,20 @@ private:
     QString text(const CsvRow &row, Column column)
     {
         const QString name = peopleCsvColumns().at(column);
-        const QString value = trimBlanks(field(row, column));
-        if (const std::optional<QString> bad = unstorable(value)) {
+        const QString written = cellFromFormulaSafe(trimBlanks(field(row, column)));
+        if (const std::optional<QString> bad = unstorable(written)) {
             leftOut(QStringLiteral("%1 %2 holds %3, which a pool file cannot store. Replace or remove it in the "
-                                   "file; the row is left out.").arg(name, quoted(value), *bad));
+                                   "file; the row is left out.").arg(name, quoted(written), *bad));
             return QString();
         }
+        QStringList replacements;
+        const QString value = plainLetters(written, &replacements);
+        if (!replacements.isEmpty())
+            problems_.push_back({line_, ImportProblem::Kind::Changed,
+                                 QStringLiteral("%1 %2 holds letters a pool file cannot store; it is stored as %3 "
+                                                "(%4).")
+                                     .arg(name, quoted(written), quoted(value),
+                                          escaped(replacements.join(QStringLiteral(", "))))});
         if (value.size() > kTextSize) {
             problems_.push_back({line_, ImportProblem::Kind::Changed,
                                  QStringLiteral("%1 %2 is longer than %3 characters and will be cut where the bar "
@@ -233,6 +204,10 @@ private:
 
     void traitList(const CsvRow &row, Column column, TraitFlags &flags)
     {
+        // A cell of thousands of unknown names: the first few are told one
+        // by one (with a suggestion each), the rest only counted.
+        constexpr int kToldUnknown = 5;
+        int unknown = 0;
         const QString list = field(row, column);
         qsizetype start = 0;
         for (qsizetype end = 0; end <= list.size(); ++end) {
@@ -247,13 +222,22 @@ private:
                 flags[std::size_t(*found)] = kTrue;
                 continue;
             }
+            if (++unknown > kToldUnknown)
+                continue;
             const QString suggestion = closestTrait(name);
-            leftOut(QStringLiteral("Unknown trait %1 in %2: %3 The row is left out.")
-                        .arg(quoted(name), peopleCsvColumns().at(column),
-                             suggestion.isEmpty()
-                                 ? QStringLiteral("use the names of the traits in the profile editor.")
-                                 : QStringLiteral("did you mean %1? Correct it in the file.").arg(quoted(suggestion))));
+            problems_.push_back({line_, ImportProblem::Kind::Changed,
+                                 QStringLiteral("Unknown trait %1 in %2 is left out: %3")
+                                     .arg(quoted(name), peopleCsvColumns().at(column),
+                                          suggestion.isEmpty()
+                                              ? QStringLiteral("use the names of the traits in the profile editor.")
+                                              : QStringLiteral("did you mean %1? Correct it in the file to keep it.")
+                                                    .arg(quoted(suggestion)))});
         }
+        if (unknown > kToldUnknown)
+            problems_.push_back({line_, ImportProblem::Kind::Changed,
+                                 QStringLiteral("%1 more unknown traits in %2 are left out.")
+                                     .arg(unknown - kToldUnknown)
+                                     .arg(peopleCsvColumns().at(column))});
     }
 
     void noteRuleChanges(ProfileRecord &record)
@@ -281,6 +265,8 @@ private:
     }
 
     bool utf8_;
+    bool mixed_;
+    bool readAsWindows1252_ = false;  // a field of the row being read
     QHash<QString, int> traits_;
     Header header_;
     bool knownColumns_ = false;
@@ -289,7 +275,28 @@ private:
     int line_ = 0;
 };
 
+// What the last problem line says when more were found than listed.
+void noteUnlisted(PeopleImport &result)
+{
+    if (result.problemsNotListed == 0)
+        return;
+    result.problems.push_back({result.problems.back().line, ImportProblem::Kind::Note,
+                               QStringLiteral("%1 more problems are not listed; correct the ones above and read the "
+                                              "file again.")
+                                   .arg(QLocale(QLocale::English, QLocale::UnitedStates)
+                                            .toString(qulonglong(result.problemsNotListed)))});
+}
+
 } // namespace
+
+void markAlreadyInPool(PeopleImport &import, const std::vector<ProfileRecord> &pool)
+{
+    QSet<QString> present;
+    for (const ProfileRecord &record : pool)
+        present.insert(personKey(record));
+    for (ImportedRow &row : import.rows)
+        row.alreadyInPool = present.contains(personKey(row.record));
+}
 
 const QStringList &peopleCsvColumns()
 {
@@ -309,9 +316,18 @@ PeopleImport parsePeopleCsv(const QByteArray &fileBytes, CsvProgress *progress)
         result.failure = QStringLiteral("The file is empty: it has no header row and no people.");
         return result;
     }
+    // Text never holds NUL bytes: this is a spreadsheet's own format, an
+    // image or a damaged file, and reading it on would only cost time.
+    if (const qsizetype nul = text.bytes.indexOf('\0'); nul >= 0) {
+        result.failure = QStringLiteral("The file holds a NUL byte (at byte %1), so it is not a CSV text file. Save "
+                                        "the list of people as CSV from the spreadsheet program and import that file.")
+                             .arg(nul + 1);
+        return result;
+    }
 
-    PeopleParser parser(text.utf8);
+    PeopleParser parser(text.utf8, text.mixed);
     bool headerRead = false;
+    bool tooMany = false;
     QString error;
     const bool read = readCsvRows(
         text.bytes, result.separator,
@@ -319,15 +335,21 @@ PeopleImport parsePeopleCsv(const QByteArray &fileBytes, CsvProgress *progress)
             if (!headerRead) {
                 headerRead = true;
                 parser.readHeader(row, result);
-            } else if (parser.knownColumns()) {
+            } else if (parser.knownColumns() && !tooMany) {
                 parser.readPerson(row, result);
+                // No pool takes more: reading on would only fill the memory.
+                tooMany = int(result.rows.size()) + result.rowsLeftOut > kMaxPoolPeople;
             }
         },
         progress, &error);
+    if (read && tooMany)
+        error = QStringLiteral("The file holds more than %1 rows of people, more than any pool can hold. Split it "
+                               "into smaller files.").arg(QLocale(QLocale::English, QLocale::UnitedStates).toString(kMaxPoolPeople));
+    noteUnlisted(result);
 
-    if (!read || !parser.knownColumns() || (result.rows.empty() && result.rowsLeftOut == 0)) {
+    if (!read || tooMany || !parser.knownColumns() || (result.rows.empty() && result.rowsLeftOut == 0)) {
         result.cancelled = !read && error.isEmpty();
-        if (!read)
+        if (!read || tooMany)
             result.failure = error.isEmpty() ? QStringLiteral("The import was cancelled.") : error;
         else if (!parser.knownColumns())
             result.failure = QStringLiteral("The first line names none of the columns %1. It must be a header row "

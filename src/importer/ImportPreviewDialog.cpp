@@ -3,6 +3,7 @@
 #include "importer/ImportRowsModel.h"
 #include "pool/PoolListing.h"
 
+#include <QCheckBox>
 #include <QDir>
 #include <QFileInfo>
 #include <QHBoxLayout>
@@ -12,6 +13,8 @@
 #include <QPushButton>
 #include <QTableView>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace quorvia {
 namespace {
@@ -38,24 +41,22 @@ QString separatorName(char separator)
 } // namespace
 
 ImportPreviewDialog::ImportPreviewDialog(const PeopleImport &import, const QString &fileName, QWidget *owner)
-    : QDialog(owner), import_(import)
+    : QDialog(owner), import_(import), fileName_(fileName)
 {
     setObjectName(QStringLiteral("frmImportPreview"));
     setWindowTitle(tr("Import People - %1").arg(QFileInfo(fileName).fileName()));
     setWindowModality(Qt::WindowModal);
 
-    const qsizetype adding = qsizetype(import.rows.size());
+    duplicates_ = std::count_if(import.rows.cbegin(), import.rows.cend(),
+                                [](const ImportedRow &row) { return row.alreadyInPool; });
     lblSummary = new QLabel(this);
     lblSummary->setObjectName(QStringLiteral("lblSummary"));
     lblSummary->setWordWrap(true);
-    lblSummary->setText(tr("%1 from \"%2\" will be added to the pool; %3 left out. "
-                           "The file was read as %4, its fields separated by %5. Nothing is written until you "
-                           "press Import.")
-                            .arg(countText(adding, tr("person"), tr("people")),
-                                 QDir::toNativeSeparators(fileName),
-                                 countText(import.rowsLeftOut, tr("row is"), tr("rows are")),
-                                 import.encodingName,
-                                 separatorName(import.separator)));
+    chkImportDuplicates = new QCheckBox(tr("Import &duplicates too"), this);
+    chkImportDuplicates->setObjectName(QStringLiteral("chkImportDuplicates"));
+    chkImportDuplicates->setToolTip(tr("People with the same first name, last name and position as someone in the "
+                                       "pool are left out unless this is ticked."));
+    chkImportDuplicates->setVisible(duplicates_ > 0);
 
     tblPeople = new QTableView(this);
     tblPeople->setObjectName(QStringLiteral("tblPeople"));
@@ -87,11 +88,8 @@ ImportPreviewDialog::ImportPreviewDialog(const PeopleImport &import, const QStri
         lstProblems->item(i)->setToolTip(lstProblems->item(i)->text());
     lblProblems->setBuddy(lstProblems);
 
-    cmdImport = new QPushButton(adding > 0 ? tr("Import %1").arg(countText(adding, tr("Person"), tr("People")))
-                                           : tr("Import"),
-                                this);
+    cmdImport = new QPushButton(this);
     cmdImport->setObjectName(QStringLiteral("cmdImport"));
-    cmdImport->setEnabled(adding > 0);
     cmdCancel = new QPushButton(tr("Cancel"), this);
     cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
     cmdCancel->setDefault(true);
@@ -99,6 +97,7 @@ ImportPreviewDialog::ImportPreviewDialog(const PeopleImport &import, const QStri
     connect(cmdCancel, &QPushButton::clicked, this, &QDialog::reject);
 
     auto *buttons = new QHBoxLayout;
+    buttons->addWidget(chkImportDuplicates);
     buttons->addStretch(1);
     buttons->addWidget(cmdImport);
     buttons->addWidget(cmdCancel);
@@ -108,7 +107,30 @@ ImportPreviewDialog::ImportPreviewDialog(const PeopleImport &import, const QStri
     layout->addWidget(lblProblems);
     layout->addWidget(lstProblems, 2);
     layout->addLayout(buttons);
+    connect(chkImportDuplicates, &QCheckBox::toggled, this, &ImportPreviewDialog::updateCounts);
+    updateCounts();
     resize(820, 560);
+}
+
+bool ImportPreviewDialog::importDuplicates() const { return chkImportDuplicates->isChecked(); }
+
+void ImportPreviewDialog::updateCounts()
+{
+    const qsizetype adding = qsizetype(import_.rows.size()) - (importDuplicates() ? 0 : duplicates_);
+    const QString already = duplicates_ == 0 ? QString()
+        : importDuplicates()
+        ? tr(" %1 already in the pool and will be added again.")
+              .arg(countText(duplicates_, tr("person is"), tr("people are")))
+        : tr(" %1 already in the pool and left out (tick \"Import duplicates too\" to add them again).")
+              .arg(countText(duplicates_, tr("person is"), tr("people are")));
+    lblSummary->setText(tr("%1 from \"%2\" will be added to the pool; %3 left out.%4 "
+                           "The file was read as %5, its fields separated by %6. Nothing is written until you "
+                           "press Import.")
+                            .arg(countText(adding, tr("person"), tr("people")), QDir::toNativeSeparators(fileName_),
+                                 countText(import_.rowsLeftOut, tr("row is"), tr("rows are")), already,
+                                 import_.encodingName, separatorName(import_.separator)));
+    cmdImport->setText(adding > 0 ? tr("Import %1").arg(countText(adding, tr("Person"), tr("People"))) : tr("Import"));
+    cmdImport->setEnabled(adding > 0);
 }
 
 } // namespace quorvia

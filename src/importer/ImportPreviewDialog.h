@@ -4,6 +4,7 @@
 
 #include <QDialog>
 
+class QCheckBox;
 class QLabel;
 class QListWidget;
 class QPushButton;
@@ -19,9 +20,17 @@ class ImportPreviewDialog : public QDialog {
 public:
     ImportPreviewDialog(const PeopleImport &import, const QString &fileName, QWidget *owner);
 
+    // Whether people the pool already holds are to be imported too.
+    bool importDuplicates() const;
+
 private:
+    void updateCounts();
+
     const PeopleImport &import_;
+    QString fileName_;
+    qsizetype duplicates_ = 0;
     QLabel *lblSummary = nullptr;
+    QCheckBox *chkImportDuplicates = nullptr;
     QTableView *tblPeople = nullptr;
     QLabel *lblProblems = nullptr;
     QListWidget *lstProblems = nullptr;

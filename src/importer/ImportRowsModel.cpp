@@ -16,7 +16,7 @@ int ImportRowsModel::rowCount(const QModelIndex &parent) const
 
 int ImportRowsModel::columnCount(const QModelIndex &parent) const
 {
-    return parent.isValid() ? 0 : 1 + int(peopleCsvColumns().size());
+    return parent.isValid() ? 0 : 2 + int(peopleCsvColumns().size());
 }
 
 QVariant ImportRowsModel::data(const QModelIndex &index, int role) const
@@ -33,6 +33,7 @@ QVariant ImportRowsModel::data(const QModelIndex &index, int role) const
     case 4: return traitNames(r.OwnAttributes);
     case 5: return traitNames(r.CompatibleWith);
     case 6: return traitNames(r.IncompatibleWith);
+    case 7: return row.alreadyInPool ? tr("already in the pool") : QString();
     default: return {};
     }
 }
@@ -41,7 +42,9 @@ QVariant ImportRowsModel::headerData(int section, Qt::Orientation orientation, i
 {
     if (role != Qt::DisplayRole || orientation != Qt::Horizontal)
         return QAbstractTableModel::headerData(section, orientation, role);
-    return section == 0 ? tr("Line") : peopleCsvColumns().value(section - 1);
+    if (section == 0)
+        return tr("Line");
+    return section <= int(peopleCsvColumns().size()) ? peopleCsvColumns().value(section - 1) : tr("Note");
 }
 
 } // namespace quorvia

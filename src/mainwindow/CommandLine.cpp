@@ -1,6 +1,7 @@
 #include "mainwindow/CommandLine.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 
 namespace quorvia {
@@ -28,7 +29,9 @@ QString defaultPoolPath(const QString &programFolder, const QString &userDataFol
     if (userDataFolder.isEmpty() || QFileInfo::exists(beside)
         || (QFileInfo(programFolder).isWritable() && !isInstalledProgram(programFolder)))
         return beside;
-    QDir().mkpath(userDataFolder);
+    // People's profiles are personal data: a data folder made here is private.
+    if (!QFileInfo::exists(userDataFolder) && QDir().mkpath(userDataFolder))
+        QFile::setPermissions(userDataFolder, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     return QDir(userDataFolder).filePath(QStringLiteral("General.Qvr"));
 }
 

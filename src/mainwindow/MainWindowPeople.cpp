@@ -59,7 +59,7 @@ void MainWindow::mnuImportPeople_Click()
         return;
     const QString path = dlgImportPeople->fileName();
     const QString name = QFileInfo(path).fileName();
-    const PeopleImport import = readPeopleCsvWithProgress(this, path);
+    PeopleImport import = readPeopleCsvWithProgress(this, path);
     if (import.cancelled) {
         showStatus(tr("Import of %1 cancelled; nothing was written.").arg(name));
         return;
@@ -69,6 +69,13 @@ void MainWindow::mnuImportPeople_Click()
         return;
     }
 
+    std::vector<ProfileRecord> pool;
+    QString error;
+    if (!PoolFile::readAll(PoolPath, &pool, &error)) {
+        MessageBox::error(this, tr("%1\nNothing was imported.").arg(error));
+        return;
+    }
+    markAlreadyInPool(import, pool);
     ImportPreviewDialog preview(import, path, this);
     if (preview.exec() != QDialog::Accepted) {
         showStatus(tr("Import of %1 cancelled; nothing was written.").arg(name));
@@ -79,16 +86,19 @@ void MainWindow::mnuImportPeople_Click()
     records.reserve(import.rows.size());
     for (const ImportedRow &row : import.rows)
         records.push_back(row.record);
-    QString error;
-    if (!appendRecords(PoolPath, records, &error)) {
+    AppendOptions options;
+    options.skipDuplicates = !preview.importDuplicates();
+    AppendResult result;
+    if (!appendRecords(PoolPath, records, &error, options, &result)) {
         MessageBox::error(this, tr("%1\nNothing was imported: the pool holds what it held before.").arg(error));
         return;
     }
     if (!LoadPoolList(&error))
         MessageBox::error(this, error);
-    showStatus(tr("Imported %1 from %2; %3 left out.")
-                                 .arg(people(qsizetype(records.size())), name,
-                                      countText(import.rowsLeftOut, tr("row"), tr("rows"))));
+    showStatus(tr("Imported %1 from %2; %3 left out%4.")
+                   .arg(people(result.added), name, countText(import.rowsLeftOut, tr("row"), tr("rows")),
+                        result.duplicates > 0 ? tr(", %1 already in the pool").arg(people(result.duplicates))
+                                              : QString()));
 }
 
 void MainWindow::mnuExportPoolCsv_Click()

@@ -2,6 +2,7 @@
 
 #include "pool/SafeTarget.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -49,7 +50,14 @@ void syncFolderOf(const QString &path)
 QString temporaryNameFor(const QString &path)
 {
     const QFileInfo info(path);
-    return info.absolutePath() + QStringLiteral("/.") + info.fileName() + QStringLiteral(".quorvia-new");
+    const QString plain = QStringLiteral(".") + info.fileName() + QStringLiteral(".quorvia-new");
+    // A name may take 255 bytes: a long one keeps a temporary name that fits,
+    // still one fixed name per target.
+    if (QFile::encodeName(plain).size() <= 255)
+        return info.absolutePath() + QLatin1Char('/') + plain;
+    const QByteArray digest = QCryptographicHash::hash(QFile::encodeName(info.fileName()), QCryptographicHash::Sha1);
+    return info.absolutePath() + QStringLiteral("/.quorvia-") + QString::fromLatin1(digest.toHex().left(24))
+        + QStringLiteral(".new");
 }
 
 bool replaceFileContents(const QString &path, const QByteArray &bytes, QString *reason)
@@ -87,9 +95,14 @@ bool replaceFileContents(const QString &path, const QByteArray &bytes, QString *
     // The mode bits themselves: Qt's permission flags would add write
     // access to a read-only file for root, who may write anything.
     struct stat existing {};
-    if (::stat(QFile::encodeName(target).constData(), &existing) == 0
-        && ::fchmod(temporary.handle(), existing.st_mode & 07777) != 0)
-        return giveUp(systemReason());
+    if (::stat(QFile::encodeName(target).constData(), &existing) == 0) {
+        // Root replacing a user's file leaves it the user's (only root may
+        // give a file away; for anyone else it is theirs already).
+        if (::geteuid() == 0 && (existing.st_uid != 0 || existing.st_gid != 0))
+            (void)!::fchown(temporary.handle(), existing.st_uid, existing.st_gid);
+        if (::fchmod(temporary.handle(), existing.st_mode & 07777) != 0)
+            return giveUp(systemReason());
+    }
     if (::fsync(temporary.handle()) != 0)
         return giveUp(systemReason());
     temporary.close();

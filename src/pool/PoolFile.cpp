@@ -1,5 +1,7 @@
 #include "pool/PoolFile.h"
 
+#include "pool/PoolWriteLock.h"
+
 #include <QDir>
 #include <QFileInfo>
 
@@ -45,12 +47,37 @@ bool PoolFile::openForWriting(QString *error)
 {
     if (!isRegularOrMissing(error))
         return false;
-    // Unbuffered: a failed write must show at once, and a buffer that cannot
-    // be flushed would also stop the cut-back of a partial append.
-    if (file_.open(QIODevice::ReadWrite | QIODevice::Unbuffered))
-        return true;
+    // Held until close: no other writer can come between reading a record
+    // (to check it was not changed) and writing it.
+    for (int round = 0; round < 1000; ++round) {
+        // Unbuffered: a failed write must show at once, and a buffer that
+        // cannot be flushed would also stop the cut-back of a partial write.
+        // A new pool is private: people's profiles are personal data.
+        if (!file_.open(QIODevice::ReadWrite | QIODevice::Unbuffered,
+                        QFileDevice::ReadOwner | QFileDevice::WriteOwner)) {
+            if (error)
+                *error = failure(QStringLiteral("open"));
+            return false;
+        }
+        QString reason;
+        switch (PoolWriteLock::lockDescriptor(file_.handle(), path_, PoolWriteLock::Wait::Briefly, &reason)) {
+        case PoolWriteLock::Outcome::Locked: return true;
+        case PoolWriteLock::Outcome::Replaced: file_.close(); continue;
+        case PoolWriteLock::Outcome::Busy:
+            file_.close();
+            if (error)
+                *error = PoolWriteLock::busyMessage(path_);
+            return false;
+        case PoolWriteLock::Outcome::Failed: break;
+        }
+        file_.close();
+        if (error)
+            *error = QStringLiteral("Could not lock the pool file \"%1\": %2.")
+                         .arg(QDir::toNativeSeparators(path_), reason);
+        return false;
+    }
     if (error)
-        *error = failure(QStringLiteral("open"));
+        *error = PoolWriteLock::busyMessage(path_);
     return false;
 }
 
@@ -98,10 +125,13 @@ bool PoolFile::write(int number, const ProfileRecord &record, QString *error,
         return true;
     if (error)
         *error = failure(QStringLiteral("write to"));
-    if (file_.size() > formerSize)
-        file_.resize(formerSize);
-    if (!covered.isEmpty() && file_.seek(offset))
-        file_.write(covered);
+    const bool cutBack = file_.size() <= formerSize || file_.resize(formerSize);
+    const bool putBack = covered.isEmpty() || (file_.seek(offset) && file_.write(covered) == covered.size());
+    // Only a pool that is as it was may be called unchanged.
+    if (error && !(cutBack && putBack))
+        *error += QStringLiteral(" It could not be put back as it was either (%1), so record %2 may be damaged.")
+                      .arg(file_.errorString())
+                      .arg(number);
     return false;
 }
 

@@ -10,7 +10,8 @@ namespace quorvia {
 
 // The lock file beside a pool ("Team.Qvr.lock"), held by the one window that
 // may change the pool. A lock left by a program that no longer runs on this
-// computer is stale and taken over; a held lock never goes stale by age.
+// computer is stale and taken over, as is one that names no process at all
+// (empty or damaged); a held lock never goes stale by age.
 class PoolLock {
 public:
     enum class Outcome {
@@ -31,8 +32,16 @@ public:
     void release();
     bool isHeld() const;
 
-    // After HeldByOther: "user ann on host desk7, process 4312 (quorvia)".
+    // After HeldByOther: who holds it and what to do, as "user ann on host
+    // desk7, process 4312 (quorvia); if that program no longer runs, remove
+    // the lock file "/home/ann/Team.Qvr.lock"".
     const QString &holder() const { return holder_; }
+
+    // Who holds the lock of `poolPath`, as holder() says it, or an empty text
+    // when no live program does. Looks without taking the lock, so two
+    // command-line imports never see each other here (they take turns on the
+    // pool file itself).
+    static QString windowHolding(const QString &poolPath);
 
     static QString lockPathFor(const QString &poolPath);
 

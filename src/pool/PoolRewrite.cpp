@@ -2,7 +2,10 @@
 
 #include "pool/AtomicFile.h"
 #include "pool/PoolFile.h"
+#include "pool/PoolWriteLock.h"
 #include "pool/ProfileRecord.h"
+
+#include <QFileInfo>
 
 #include <QDir>
 
@@ -19,9 +22,19 @@ QString failure(const QString &path, const QString &action, const QString &reaso
 
 bool rewritePoolWithout(const QString &path, int number, const QByteArray &expected, QString *error)
 {
-    QByteArray bytes;
+    // Locked from the check of the record to the rename, so that no save or
+    // import of another window or program lands in the copy being replaced.
+    const QFileInfo given(path);
+    const QString target = given.isSymLink() && given.exists() ? given.canonicalFilePath() : path;
+    PoolWriteLock lock;
     QString readError;
-    if (!PoolFile::readBytes(path, &bytes, &readError)) {
+    if (!lock.lock(target, &readError)) {
+        if (error)
+            *error = readError + QStringLiteral("\nThe pool file has not been changed.");
+        return false;
+    }
+    QByteArray bytes;
+    if (!PoolFile::readBytes(target, &bytes, &readError)) {
         if (error)
             *error = readError + QStringLiteral("\nThe pool file has not been changed.");
         return false;
@@ -43,7 +56,7 @@ bool rewritePoolWithout(const QString &path, int number, const QByteArray &expec
         bytes.remove(qsizetype(number - 1) * kRecordSize, kRecordSize);
 
     QString reason;
-    if (!replaceFileContents(path, bytes, &reason)) {
+    if (!replaceFileContents(target, bytes, &reason)) {
         if (error)
             *error = failure(path, QStringLiteral("rewrite"), reason);
         return false;

@@ -32,23 +32,37 @@ private slots:
         QCOMPARE(out, poolCsvBytes(team));
         QVERIFY(writeFile(dir.filePath("team.csv"), out + "Bob,Ray,,Diligant\r\n"));
 
-        // A refused row: listed, exit 1; nothing written with --dry-run, the good rows without it.
+        // An unknown trait: listed and left out, the row comes in; nothing written with --dry-run.
         std::tie(status, out, err) = cli({"import", "new.Qvr", "team.csv", "--dry-run"});
-        QCOMPARE(status, 1);
-        QCOMPARE(out, QByteArray("4\tUnknown trait \"Diligant\" in Traits: did you mean \"Diligent\"? Correct it in "
-                                 "the file. The row is left out.\n"));
+        QCOMPARE(status, 0);
+        QCOMPARE(out, QByteArray("4\tUnknown trait \"Diligant\" in Traits is left out: did you mean \"Diligent\"? "
+                                 "Correct it in the file to keep it.\n"));
+        QVERIFY(err.contains("3 people would be added"));
         QCOMPARE(readFile(dir.filePath("new.Qvr")), QByteArray());
         std::tie(status, out, err) = cli({"import", "new.Qvr", "team.csv"});
-        QCOMPARE(status, 1);
-        QCOMPARE(readFile(dir.filePath("new.Qvr")), poolBytes(team));
-        QVERIFY(err.contains("2 people added"));
+        QCOMPARE(status, 0);
+        const std::vector<ProfileRecord> all{team[0], team[1], person("Bob", "Ray")};
+        QCOMPARE(readFile(dir.filePath("new.Qvr")), poolBytes(all));
+        QVERIFY(err.contains("3 people added"));
+
+        // The same people again, in other case and blanks: skipped unless asked for.
+        QVERIFY(writeFile(dir.filePath("again.csv"), "First name,Last name,Position\r\n ann ,LEE,clerk\r\nCid,Ray,\r\n"));
+        std::tie(status, out, err) = cli({"import", "new.Qvr", "again.csv"});
+        QCOMPARE(status, 0);
+        QVERIFY2(err.contains("1 person added") && err.contains("1 person already in the pool skipped"), qPrintable(err));
+        std::tie(status, out, err) = cli({"import", "new.Qvr", "again.csv", "--allow-duplicates"});
+        QCOMPARE(status, 0);
+        QCOMPARE(readFile(dir.filePath("new.Qvr")),
+                 poolBytes({all[0], all[1], all[2], person("Cid", "Ray"), person("ann", "LEE", "clerk"),
+                            person("Cid", "Ray")}));
+        QVERIFY(writePool(dir.filePath("new.Qvr"), all));
 
         // Nothing valid: nothing written.
-        QVERIFY(writeFile(dir.filePath("bad.csv"), "Last name,Traits\r\nX,Nonsense\r\n"));
+        QVERIFY(writeFile(dir.filePath("bad.csv"), "Last name,Traits\r\n,Nonsense\r\n"));
         std::tie(status, out, err) = cli({"import", "new.Qvr", "bad.csv"});
         QCOMPARE(status, 1);
         QVERIFY(err.contains("No row can be imported"));
-        QCOMPARE(readFile(dir.filePath("new.Qvr")), poolBytes(team));
+        QCOMPARE(readFile(dir.filePath("new.Qvr")), poolBytes(all));
 
         // A window holds the pool: it goes first, nothing is written.
         {
@@ -57,7 +71,7 @@ private slots:
             std::tie(status, out, err) = cli({"import", "new.Qvr", "team.csv"});
             QCOMPARE(status, 1);
             QVERIFY(err.contains("open in another window"));
-            QCOMPARE(readFile(dir.filePath("new.Qvr")), poolBytes(team));
+            QCOMPARE(readFile(dir.filePath("new.Qvr")), poolBytes(all));
         }
 
         std::tie(status, out, err) = cli({"groups", "team.Qvr", "--per-group", "1", "--csv"});

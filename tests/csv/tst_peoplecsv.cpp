@@ -43,8 +43,11 @@ private slots:
         std::vector<ProfileRecord> pool{
             withTraits(person("Anna", "Smith", "Manager"), {0, 1, 3, 21}, {4, 7}, {5, 19}),
             person("Zoë", "Müller-Ørsted", "Chef, \"head\""), person("", "", "Driver"), person("Maximilianus", "X"),
-            withTraits(person("€ ‰", "O'Neil; Jr", "a|b"), {}, {0}, {}), person("Lead", "Trail")};
+            withTraits(person("€ ‰", "O'Neil; Jr", "a|b"), {}, {0}, {}), person("Lead", "Trail"),
+            person("=1+1", "+cmd", "-2+3"), person("@SUM(A1)", "'=x", "-3")};
         const QByteArray csv = poolCsvBytes(pool);
+        // A spreadsheet shows these as text, runs none of them as a formula.
+        QVERIFY(csv.contains("\r\n'=1+1,'+cmd,'-2+3,") && csv.contains("\r\n'@SUM(A1),''=x,-3,"));
         const PeopleImport import = parsePeopleCsv(csv);
         QVERIFY2(import.failure.isEmpty() && import.problems.empty(), qPrintable(import.failure));
         std::vector<ProfileRecord> back;
@@ -72,20 +75,41 @@ private slots:
             << QStringList{"2:Zo\u00EB         |            |Boss        "}
             << Problems{"1 note:Column \"Email\" is not one Quorvia knows"};
         QTest::newRow("UTF-16") << QByteArray("\xFF\xFEL\0a\0s\0t\0 \0n\0a\0m\0e\0\n\0\xA9\x03\n\0", 26)
-                                << "" << QStringList{} << Problems{"2 left out:holds \"\u03A9\""};
+                                << "" << QStringList{"2:            |O           |            "}
+                                << Problems{"2 changed:holds letters a pool file cannot store; it is stored as \"O\" (\u03A9→O)"};
         QTest::newRow("Windows-1252, TABs") << QByteArray("Last name\tFirst name\nM\xFCller\t\x80uro\n") << ""
                                             << QStringList{"2:\u20ACuro        |M\u00FCller      |            "}
                                             << Problems{};
-        QTest::newRow("unknown trait, unstorable, no text")
-            << header + "Ann,,,Diligant,,\r\nBob,,,,Oldr;;Older|Nonsense,\r\nZ\xCE\xA9,,,,,\r\n,,,Creative,,\r\nC\x01y\r\n"
+        QTest::newRow("unknown trait, plain letters, no text")
+            << header + "Ann,,,Diligant,,\r\nBob,,,,Oldr;;Older|Nonsense,\r\n\xC5\x81uk\xC4\x85sz,\xC4\xB1\xC5\x9Bik,"
+                        "\xD0\x98\xD0\xB2\xF0\x9F\x98\x80,,,\r\n,,,Creative,,\r\nC\x01y\r\n"
             << ""
-            << QStringList{}
-            << Problems{"2 left out:Unknown trait \"Diligant\" in Traits: did you mean \"Diligent\"?",
-                        "3 left out:\"Oldr\" in Works well with: did you mean \"Older\"?",
-                        "3 left out:\"Nonsense\" in Works well with: use the names",
-                        "4 left out:holds \"\u03A9\", which a pool file cannot store",
+            << QStringList{"2:Ann         |            |            ", "3:Bob         |            |            ",
+                           "4:Lukasz      |isik        |Iv?         "}
+            << Problems{"2 changed:Unknown trait \"Diligant\" in Traits is left out: did you mean \"Diligent\"?",
+                        "3 changed:\"Oldr\" in Works well with is left out: did you mean \"Older\"?",
+                        "3 changed:\"Nonsense\" in Works well with is left out: use the names",
+                        "4 changed:it is stored as \"Lukasz\" (\u0141→L, \u0105→a)",
+                        "4 changed:it is stored as \"isik\" (\u0131→i, \u015B→s)",
+                        "4 changed:it is stored as \"Iv?\" (\u0418→I, \u0432→v, \U0001F600→?)",
                         "5 left out:no first name, last name or position",
                         "6 left out:First name \"C\\u0001y\" holds the control character U+0001, which"};
+        // What a survey exports, what a spreadsheet shows as text, what mixes encodings.
+        QTest::newRow("comma lists, formula guard, mixed encoding")
+            << header + "'=1+1,'@SUM(A1),''-2,\"Creative, Technical\",,\r\nM\xFCller,Zo\xC3\xAB,,,,\r\n"
+            << "" << QStringList{"2:=1+1        |@SUM(A1)    |'-2         ", "3:M\u00FCller      |Zo\u00EB         |            "}
+            << Problems{"3 note:this line is not; it was read as Windows-1252"};
+        QTest::newRow("long values cut, separators escaped")
+            << header + "Ann,\"" + QByteArray(200, 'x') + "\",\"a\xE2\x80\xA8" "b\",,,\r\n" << ""
+            << QStringList{"2:Ann         |xxxxxxxxxxxx|a?b         "}
+            << Problems{"2 changed:Last name \"" + QString(80, 'x') + "…\" is longer",
+                        "2 changed:Position \"a\\u2028b\" holds letters a pool file cannot store; it is stored as "
+                        "\"a?b\" (\\u2028→?)"};
+        QTest::newRow("NUL bytes") << header + QByteArray(1000, '\0') << "NUL byte (at byte 79)" << QStringList{}
+                                   << Problems{};
+        QTest::newRow("a line of separators")
+            << header + "Ann" + QByteArray(100000, ',') + "x\r\n" << "" << QStringList{"2:Ann         |            |            "}
+            << Problems{"2 note:more fields than the header"};
         QTest::newRow("over-long, trait rules, extra field")
             << header + "Maximilianus-Jo,Lee,,Independent; follower ; Comic,Older,older,x\r\n" << ""
             << QStringList{"2:Maximilianus|Lee         |            "}
@@ -134,6 +158,24 @@ private slots:
             ProfileRecord repaired = row.record;
             QVERIFY(!applyLoadedTraitRules(repaired));
         }
+    }
+
+    // Floods of problems are told up to a bound, not kept whole.
+    void floodsAreBounded()
+    {
+        const QByteArray header = "First name,Traits\r\n";
+        QByteArray many = header;
+        for (int i = 0; i < 6000; ++i)
+            many += "P" + QByteArray::number(i) + ",Nonsense\r\n";
+        PeopleImport import = parsePeopleCsv(many);
+        QCOMPARE(int(import.rows.size()), 6000);
+        QCOMPARE(int(import.problems.size()), 5001);
+        QVERIFY(import.problems.back().message.startsWith("1,000 more problems are not listed"));
+        import = parsePeopleCsv(header + "Ann,\"" + QByteArray(1000, 'x').replace("x", "Nope;") + "\"\r\n");
+        QCOMPARE(int(import.problems.size()), 6);
+        QVERIFY(import.problems.back().message.startsWith("995 more unknown traits in Traits are left out."));
+        QVERIFY(parsePeopleCsv(header + QByteArray(32768 * 2, 'x').replace("xx", "A\n")).failure
+                    .contains("more than 32,767 rows of people"));
     }
 
     // A write that fails part-way leaves the pool as it was, a partial last record included.

@@ -1,6 +1,7 @@
 #include "csv/PeopleCsv.h"
 #include "dialogs/FileDialog.h"
 #include "dialogs/MessageBox.h"
+#include "mainwindow/CommandLine.h"
 #include "mainwindow/MainWindow.h"
 #include "mainwindow/PoolListModel.h"
 #include "support/FileSizeLimit.h"
@@ -20,7 +21,8 @@ class TestImporter : public QObject {
     const QByteArray csv = "First name,Last name,Position,Traits\r\n"
                            "Ann,Lee,Clerk,Creative\r\n"
                            "Bob,Ray,,Diligant\r\n"
-                           "Maximilianus-Jo,Kay,,\r\n";
+                           "Maximilianus-Jo,Kay,,\r\n"
+                           " zed ,OLD,,\r\n";
 
     QString path(const char *name) { return dir.filePath(name); }
 
@@ -57,26 +59,36 @@ private slots:
         QVERIFY(window.startUp());
         importThrough(window, path("people"), [](QDialog *preview) {
             auto *table = preview->findChild<QTableView *>("tblPeople");
-            QCOMPARE(table->model()->rowCount(), 2);
-            QCOMPARE(table->model()->index(1, 1).data().toString(), QString("Maximilianus"));
+            QCOMPARE(table->model()->rowCount(), 4);
+            QCOMPARE(table->model()->index(2, 1).data().toString(), QString("Maximilianus"));
+            QCOMPARE(table->model()->index(3, 7).data().toString(), QString("already in the pool"));
+            QCOMPARE(table->model()->index(2, 7).data().toString(), QString());
             QStringList problems;
             auto *list = preview->findChild<QListWidget *>("lstProblems");
             for (int i = 0; i < list->count(); ++i)
                 problems << list->item(i)->text();
             QCOMPARE(problems.size(), 2);
-            QVERIFY(problems[0].startsWith("Line 3 (left out): Unknown trait \"Diligant\"")
+            QVERIFY(problems[0].startsWith("Line 3 (changed): Unknown trait \"Diligant\" in Traits is left out")
                     && problems[0].contains("did you mean \"Diligent\"?"));
             QVERIFY(problems[1].startsWith("Line 4 (changed): First name")
                     && problems[1].contains("\"Maximilianus|-Jo\""));
+            // The person already in the pool comes in only when asked for.
             auto *import = preview->findChild<QPushButton *>("cmdImport");
-            QCOMPARE(import->text(), QString("Import 2 People"));
+            auto *duplicates = preview->findChild<QCheckBox *>("chkImportDuplicates");
+            QVERIFY(duplicates->isVisible() && !duplicates->isChecked());
+            QCOMPARE(import->text(), QString("Import 3 People"));
+            QTest::mouseClick(duplicates, Qt::LeftButton);
+            QCOMPARE(import->text(), QString("Import 4 People"));
+            QTest::mouseClick(duplicates, Qt::LeftButton);
+            QVERIFY(preview->findChild<QLabel *>("lblSummary")->text().contains("1 person is already in the pool"));
             QTest::mouseClick(import, Qt::LeftButton);
         });
         QCOMPARE(readFile(path("pool.Qvr")),
-                 poolBytes({person("Zed", "Old"), withTrait(person("Ann", "Lee", "Clerk")),
+                 poolBytes({person("Zed", "Old"), withTrait(person("Ann", "Lee", "Clerk")), person("Bob", "Ray"),
                             person("Maximilianus", "Kay")}));
-        QCOMPARE(window.poolList()->itemCount(), 3);
-        QCOMPARE(status(window), QString("Imported 2 people from people.csv; 1 row left out."));
+        QCOMPARE(window.poolList()->itemCount(), 4);
+        QCOMPARE(status(window),
+                 QString("Imported 3 people from people.csv; 0 rows left out, 1 person already in the pool."));
     }
 
     // Cancel in the preview, and an append that fails, both leave the pool as it was.
@@ -111,6 +123,17 @@ private slots:
         } else {
             QCOMPARE(status(window), QString("Import of people.csv cancelled; nothing was written."));
         }
+    }
+
+    // People's profiles are personal data: a data folder made for them is private.
+    void privateDataFolder()
+    {
+        const QString program = path("inst/bin");
+        QVERIFY(QDir().mkpath(path("inst/share/quorvia")) && QDir().mkpath(program));
+        QVERIFY(writeFile(path("inst/share/quorvia/Quorvia.html"), ""));
+        const QString data = path("home/data/quorvia");
+        QCOMPARE(defaultPoolPath(program, data), data + "/General.Qvr");
+        QCOMPARE(int(QFileInfo(data).permissions() & 0x7077), 0x7000);  // the owner's, nobody else's
     }
 
     void exports()

@@ -1,5 +1,8 @@
 #include "pool/AtomicFile.h"
+#include "pool/PoolAppend.h"
 #include "pool/PoolFile.h"
+#include "pool/PoolLock.h"
+#include "pool/PoolWriteLock.h"
 #include "pool/SafeTarget.h"
 #include "pool/Windows1252.h"
 #include "support/FileSizeLimit.h"
@@ -11,6 +14,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -190,16 +194,99 @@ private slots:
         QVERIFY(!replaceFileContents(path(QStringLiteral("fifo")), "x", &error));
         QVERIFY(!QFileInfo(path(QStringLiteral("fifo"))).isFile());
 
-        // A read-only file keeps its mode; a leftover of a killed replace is
+        // A file keeps its mode; a leftover of a killed replace is
         // overwritten, not joined by another.
         const QString target = path(QStringLiteral("kept.txt"));
         QVERIFY(writeFile(target, "old") && writeFile(temporaryNameFor(target), "leftover"));
-        QVERIFY(::chmod(qPrintable(target), 0440) == 0);
+        QVERIFY(::chmod(qPrintable(target), 0604) == 0);
         QVERIFY2(replaceFileContents(target, "new", &error), qPrintable(error));
         QCOMPARE(readFile(target), QByteArray("new"));
         struct stat mode {};
-        QVERIFY(::stat(qPrintable(target), &mode) == 0 && (mode.st_mode & 07777) == 0440);
+        QVERIFY(::stat(qPrintable(target), &mode) == 0 && (mode.st_mode & 07777) == 0604);
         QVERIFY(!QFileInfo::exists(temporaryNameFor(target)));
+        // A write-protected one is the owner's word that it stays (root may write anything).
+        QVERIFY(::chmod(qPrintable(target), 0444) == 0);
+        QCOMPARE(replaceFileContents(target, "newer", &error), ::geteuid() == 0);
+        QCOMPARE(readFile(target), QByteArray(::geteuid() == 0 ? "newer" : "new"));
+    }
+
+    // Writers of one pool take turns on the file itself; one that waited
+    // while another renamed a new pool into place finds out and starts again.
+    void writersExcludeEachOther()
+    {
+        const QString pool = path(QStringLiteral("turns.Qvr"));
+        QVERIFY(writePool(pool, {person("Ann", "Lee")}));
+        QString error;
+        PoolWriteLock first;
+        QVERIFY(first.lock(pool, &error));
+        PoolWriteLock second;
+        QVERIFY(!second.lock(pool, &error, PoolWriteLock::Wait::Not));
+        QVERIFY2(error.contains(QStringLiteral("is being changed by another program")), qPrintable(error));
+        PoolFile save(pool);
+        const int waiting = ::open(qPrintable(pool), O_RDWR);  // opened before the rename, as a waiting writer's
+        QVERIFY(replaceFileContents(pool, poolBytes({person("Bo", "Ng")}), &error));
+        first.release();
+        QCOMPARE(PoolWriteLock::lockDescriptor(waiting, pool, PoolWriteLock::Wait::Not, &error),
+                 PoolWriteLock::Outcome::Replaced);
+        ::close(waiting);
+        // A save checks and writes under the lock, on the file the name leads to now.
+        QVERIFY(save.openForWriting(&error));
+        QVERIFY(!PoolWriteLock().lock(pool, &error, PoolWriteLock::Wait::Not));
+        QVERIFY(save.write(2, person("Cy", "Oz"), &error, QByteArray()));
+        save.close();
+        QCOMPARE(readFile(pool), poolBytes({person("Bo", "Ng"), person("Cy", "Oz")}));
+        QVERIFY(second.lock(pool, &error, PoolWriteLock::Wait::Not));
+    }
+
+    // Stale lock files are taken over; a live holder is named with the file to remove.
+    void lockFilesThatNameNobody()
+    {
+        const QString pool = path(QStringLiteral("locked.Qvr"));
+        QVERIFY(writePool(pool, {}));
+        const QString lockFile = PoolLock::lockPathFor(pool);
+        const QByteArray ownPid = QByteArray::number(QCoreApplication::applicationPid());
+        for (const QByteArray &content : {QByteArray(), QByteArray("garbage"), QByteArray("\x01\xFF\0\n", 4),
+                                          ownPid + "\nquorvia\n" + QSysInfo::machineHostName().toUtf8() + "\n"}) {
+            QVERIFY(writeFile(lockFile, content));
+            PoolLock lock;
+            QCOMPARE(lock.take(pool), PoolLock::Outcome::Taken);
+            lock.release();
+        }
+        QProcess sleeper;  // a live process other than this one
+        sleeper.start(QStringLiteral("sleep"), {QStringLiteral("600")});
+        QVERIFY(sleeper.waitForStarted());
+        QVERIFY(writeFile(lockFile, QByteArray::number(sleeper.processId()) + "\nsleep\n"
+                                        + QSysInfo::machineHostName().toUtf8() + "\n"));
+        PoolLock lock;
+        QCOMPARE(lock.take(pool), PoolLock::Outcome::HeldByOther);
+        QVERIFY2(lock.holder().contains(QStringLiteral("remove the lock file \"%1\"").arg(lockFile)),
+                 qPrintable(lock.holder()));
+        QVERIFY(!PoolLock::windowHolding(pool).isEmpty());
+        sleeper.kill();
+        sleeper.waitForFinished();
+        QVERIFY(PoolLock::windowHolding(pool).isEmpty());
+        QCOMPARE(lock.take(pool), PoolLock::Outcome::Taken);
+    }
+
+    // New pools are private; pools that exist keep their mode.
+    void newPoolsArePrivate()
+    {
+        const QString fresh = path(QStringLiteral("private.Qvr"));
+        PoolFile pool(fresh);
+        QString error;
+        QVERIFY(pool.openForReading(&error));
+        pool.close();
+        QCOMPARE(QFileInfo(fresh).permissions() & 0x0077, QFileDevice::Permissions());
+        QVERIFY(::chmod(qPrintable(fresh), 0644) == 0);
+        QVERIFY(appendRecords(fresh, {person("Ann", "Lee")}, &error));
+        struct stat mode {};
+        QVERIFY(::stat(qPrintable(fresh), &mode) == 0 && (mode.st_mode & 07777) == 0644);
+        // Root importing into a user's pool leaves it the user's.
+        if (::geteuid() == 0) {
+            QVERIFY(::chown(qPrintable(fresh), 4321, 4321) == 0);
+            QVERIFY(appendRecords(fresh, {person("Bo", "Ng")}, &error));
+            QVERIFY(::stat(qPrintable(fresh), &mode) == 0 && mode.st_uid == 4321 && mode.st_gid == 4321);
+        }
     }
 
     void oversizedFileIsRefusedBeforeReading()
