@@ -134,7 +134,12 @@ private slots:
             QVERIFY(::symlink("sub/real.txt", QFile::encodeName(path("out.txt")).constData()) == 0);
         QVERIFY(::symlink(pointsTo.constData(), QFile::encodeName(path(linkName)).constData()) == 0);
         QString reason;
-        QVERIFY2(replaceFileContents(path(linkName), "new", &reason), qPrintable(reason));
+        calls.clear();
+        recording = true;
+        const bool replaced = replaceFileContents(path(linkName), "new", &reason);
+        recording = false;
+        QVERIFY2(replaced, qPrintable(reason));
+        QVERIFY(!calls.empty() && calls.back().what == "sync folder" && calls.back().inode == inodeOf(path("sub")));
         char kept[256] = {};
         QVERIFY(::readlink(QFile::encodeName(path(linkName)).constData(), kept, sizeof kept - 1) > 0);
         QCOMPARE(QByteArray(kept), pointsTo);
