@@ -71,11 +71,6 @@ private slots:
             << QByteArray("\xEF\xBB\xBFposition;FIRST NAME;Email\nBoss;Zo\xC3\xAB;z@q\n") << ""
             << QStringList{"2:Zo\u00EB         |            |Boss        "}
             << Problems{"1 note:Column \"Email\" is not one Quorvia knows"};
-        QTest::newRow("UTF-16") << QByteArray("\xFF\xFEL\0a\0s\0t\0 \0n\0a\0m\0e\0\n\0\xA9\x03\n\0", 26)
-                                << "" << QStringList{} << Problems{"2 left out:holds \"\u03A9\""};
-        QTest::newRow("Windows-1252, TABs") << QByteArray("Last name\tFirst name\nM\xFCller\t\x80uro\n") << ""
-                                            << QStringList{"2:\u20ACuro        |M\u00FCller      |            "}
-                                            << Problems{};
         QTest::newRow("unknown trait, unstorable, no text")
             << header + "Ann,,,Diligant,,\r\nBob,,,,Oldr;;Older|Nonsense,\r\nZ\xCE\xA9,,,,,\r\n,,,Creative,,\r\nC\x01y\r\n"
             << ""
