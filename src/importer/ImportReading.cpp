@@ -35,6 +35,8 @@ PeopleImport readPeopleCsvWithProgress(QWidget *owner, const QString &path)
         dialog.setAutoClose(false);
         QEventLoop loop;
         QObject::connect(&dialog, &QProgressDialog::canceled, &dialog, [&] { progress.cancelled.store(true); });
+        // Esc rejects the dialog without cancelling it: the read must stop all the same.
+        QObject::connect(&dialog, &QDialog::rejected, &dialog, [&] { progress.cancelled.store(true); });
         QTimer tick;
         QObject::connect(&tick, &QTimer::timeout, &dialog, [&] {
             // However the dialog was cancelled (its button, Esc, closing it).

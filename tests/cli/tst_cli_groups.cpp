@@ -71,7 +71,6 @@ private slots:
         QTest::newRow("not a number") << Args{"team.Qvr", "--select", "1,two"} << 2 << "two";
         QTest::newRow("past the pool") << Args{"team.Qvr", "--select", "2,5"} << 2 << "5";
         QTest::newRow("unknown option") << Args{"team.Qvr", "--shuffle", "other.Qvr"} << 2 << "--shuffle";
-        QTest::newRow("even alone") << Args{"team.Qvr", "--even"} << 2 << "--even";
         QTest::newRow("keep unselected") << Args{"team.Qvr", "--improve", "--select", "1,2", "--keep", "3"} << 2 << "3";
         QTest::newRow("keep bad") << Args{"team.Qvr", "--improve", "--keep", "1,x"} << 2 << "x";
     }
