@@ -33,7 +33,9 @@ QString usageText()
         "      line, TAB, message; exit 1 when a row was left out. --dry-run writes nothing.\n"
         "  quorvia-cli export POOL\n"
         "      Writes the whole pool as CSV (UTF-8) to the standard output.\n"
-        "  quorvia-cli --help\n");
+        "  quorvia-cli --help\n"
+        "  quorvia-cli --version\n"
+        "A pool whose name starts with \"-\" is named as ./-name.\n");
 }
 
 int fail(int status, const QString &message)
