@@ -60,7 +60,11 @@ WindowPlace::WindowPlace(QWidget *window, const QString &key)
     window->installEventFilter(this);
 }
 
-void WindowPlace::save() { AppSettings::setValue(key_, window_->saveGeometry()); }
+void WindowPlace::save()
+{
+    if (AppSettings::isEnabled())
+        AppSettings::setValue(key_, window_->saveGeometry());
+}
 
 bool WindowPlace::eventFilter(QObject *watched, QEvent *event)
 {

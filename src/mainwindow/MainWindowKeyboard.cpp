@@ -12,29 +12,9 @@
 #include <QTableView>
 
 // Working the main window from the keyboard: Calculate in the menu, a tab
-// order that follows the window, a visible place in every list, and names
-// for screen readers.
+// order that follows the window, and names for screen readers.
 namespace quorvia {
 namespace {
-
-// A list or table that takes the focus with no current item shows no focus
-// at all; its first item becomes current (not selected, not ticked).
-class CurrentOnFocus : public QObject {
-public:
-    explicit CurrentOnFocus(QAbstractItemView *view) : QObject(view), view_(view) { view->installEventFilter(this); }
-
-protected:
-    bool eventFilter(QObject *, QEvent *event) override
-    {
-        if (event->type() == QEvent::FocusIn && !view_->currentIndex().isValid() && view_->model()
-            && view_->model()->rowCount() > 0)
-            view_->selectionModel()->setCurrentIndex(view_->model()->index(0, 0), QItemSelectionModel::NoUpdate);
-        return false;
-    }
-
-private:
-    QAbstractItemView *view_;
-};
 
 void describe(QWidget *widget, const QString &name, const QString &description)
 {
@@ -57,8 +37,6 @@ void MainWindow::setUpKeyboardAndNames()
     auto *tblQuality = findChild<QTableView *>(QStringLiteral("tblQuality"));
     // Tab leaves the table; the arrow keys move inside it.
     tblQuality->setTabKeyNavigation(false);
-    new CurrentOnFocus(lstSelect);
-    new CurrentOnFocus(tblQuality);
 
     // The explanation of the chosen group's conflicts follows its table, so
     // that the keyboard and a screen reader reach it too.
