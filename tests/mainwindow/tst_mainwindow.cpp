@@ -213,6 +213,7 @@ private slots:
             QProcess process;
             process.setWorkingDirectory(here.path());
             process.start(program, arguments);
+            QVERIFY2(process.waitForStarted(), qPrintable(program + " is not built"));
             QVERIFY(process.waitForFinished(60000));
             QCOMPARE(process.exitCode(), status);
             QVERIFY2(process.readAllStandardOutput().startsWith(output), qPrintable(arguments.join(' ')));
