@@ -85,7 +85,8 @@ QString personToolTip(const GroupTable &groups, int group, int slot)
             text += QStringLiteral(" (conflict)") + indented(explainPair(person, other));
     }
     if (unlisted > 0)
-        text += QStringLiteral("\n(%1 more members not listed)").arg(unlisted);
+        text += QStringLiteral("\n(%1 not listed)").arg(countText(unlisted, QStringLiteral("more member"),
+                                                                    QStringLiteral("more members")));
     return text;
 }
 

@@ -3,11 +3,16 @@
 #include "arrangement/GroupArrangement.h"
 #include "arrangement/GroupDescriptions.h"
 #include "arrangement/ImproveRun.h"
+#include "dialogs/AppSettings.h"
+#include "board/BoardListModel.h"
 #include "board/BoardModel.h"
 #include "board/BoardView.h"
+#include "pool/PoolListing.h"
 
 #include <QAction>
 #include <QCheckBox>
+#include <QDockWidget>
+#include <QTreeView>
 #include <QInputDialog>
 #include <QLabel>
 #include <QMenuBar>
@@ -25,6 +30,8 @@ BoardWindow::BoardWindow(GroupArrangement *arrangement, QWidget *parent)
     setWindowTitle(tr("Arrange Groups"));
     setCentralWidget(view_);
     buildActions();
+    buildList();
+    place_ = new WindowPlace(this, QStringLiteral("board"));
     connect(view_, &BoardView::message, this, &BoardWindow::say);
     connect(view_, &BoardView::currentChanged, this, &BoardWindow::updateActions);
     connect(model_, &BoardModel::changed, this, &BoardWindow::updateActions);
@@ -58,6 +65,7 @@ void BoardWindow::buildActions()
     mnuPinGroup->setCheckable(true);
 
     QMenu *mnuGroups = menuBar()->addMenu(tr("Gro&ups"));
+    mnuGroupsMenu_ = mnuGroups;
     mnuImprove = action(mnuGroups, "mnuImprove", tr("&Improve"), QKeySequence(Qt::CTRL | Qt::Key_I));
 
     QToolBar *bar = addToolBar(tr("Arrange"));
@@ -95,16 +103,66 @@ void BoardWindow::updateActions()
     mnuPinGroup->setChecked(model_->isGroupPinned(at.group));
     mnuImprove->setEnabled(arrangement_->hasGroups());
     const QualityReport &report = arrangement_->report();
-    lblTotal->setText(tr("  Total score %1, %2 conflicts; %3% of an upper bound")
+    lblTotal->setText(tr("  Total score %1, %2; %3% of an upper bound")
                           .arg(signedScore(report.total.score))
-                          .arg(report.total.conflicts)
+                          .arg(countText(report.total.conflicts, tr("conflict"), tr("conflicts")))
                           .arg(QString::number(report.percentOfBound, 'f', 1)));
+}
+
+void BoardWindow::buildList()
+{
+    // The cards are painted; this tree holds the same groups and people as
+    // items that a screen reader reads and the keyboard walks.
+    auto *dock = new QDockWidget(tr("Groups as a List"), this);
+    dock->setObjectName(QStringLiteral("dockGroupsList"));
+    dock->setFeatures(QDockWidget::DockWidgetClosable | QDockWidget::DockWidgetMovable);
+    listModel_ = new BoardListModel(model_, this);
+    treeGroups = new QTreeView(dock);
+    treeGroups->setObjectName(QStringLiteral("treeGroups"));
+    treeGroups->setModel(listModel_);
+    treeGroups->setHeaderHidden(true);
+    treeGroups->setUniformRowHeights(true);
+    treeGroups->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    treeGroups->setAccessibleName(tr("Groups and people"));
+    treeGroups->setAccessibleDescription(
+        tr("Each group with its score, and under it its people; the Person menu acts on the one chosen here"));
+    dock->setWidget(treeGroups);
+    addDockWidget(Qt::RightDockWidgetArea, dock);
+    QAction *toggle = dock->toggleViewAction();
+    toggle->setObjectName(QStringLiteral("mnuGroupsAsList"));
+    toggle->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_G));
+    mnuGroupsMenu_->addSeparator();
+    mnuGroupsMenu_->addAction(toggle);
+
+    view_->setAccessibleName(tr("Board of groups"));
+    view_->setAccessibleDescription(tr("The groups as cards; the list beside it (%1) holds the same people")
+                                        .arg(toggle->shortcut().toString(QKeySequence::NativeText)));
+    chkEvenSizes->setAccessibleName(tr("Even sizes"));
+    chkEvenSizes->setAccessibleDescription(tr("Improve first makes the group sizes differ by at most one"));
+
+    // One current person for both: the tree follows the cards and the cards the tree.
+    auto expandAll = [this] { treeGroups->expandAll(); };
+    connect(listModel_, &QAbstractItemModel::modelReset, this, expandAll);
+    expandAll();
+    connect(treeGroups->selectionModel(), &QItemSelectionModel::currentChanged, this, [this](const QModelIndex &at) {
+        const BoardModel::Slot chosen = listModel_->slotOf(at);
+        if (chosen.group >= 0 && chosen.slot >= 0 && !(view_->current() == chosen))
+            view_->setCurrent(chosen);
+    });
+    auto follow = [this] {
+        const QModelIndex at = listModel_->indexOf(view_->current());
+        if (at.isValid() && treeGroups->currentIndex() != at)
+            treeGroups->selectionModel()->setCurrentIndex(at, QItemSelectionModel::ClearAndSelect);
+    };
+    connect(view_, &BoardView::currentChanged, this, follow);
+    connect(listModel_, &QAbstractItemModel::modelReset, this, follow);
 }
 
 void BoardWindow::showBoard()
 {
     if (!placed_) {
-        resize(980, 680);
+        if (!place_->restored())
+            resize(980, 680);
         placed_ = true;
         say(tr("Drag a person onto a free place or a group's title to move them, onto a person to swap the two."));
     }

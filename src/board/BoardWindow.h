@@ -5,10 +5,14 @@
 class QAction;
 class QCheckBox;
 class QLabel;
+class QMenu;
+class QTreeView;
 
 namespace quorvia {
 
+class BoardListModel;
 class BoardModel;
+class WindowPlace;
 class BoardView;
 class GroupArrangement;
 
@@ -34,6 +38,7 @@ public slots:
 
 private:
     void buildActions();
+    void buildList();
     void updateActions();
     void say(const QString &text);
 
@@ -51,6 +56,11 @@ private:
     QAction *mnuImprove = nullptr;
     QAction *mnuClose = nullptr;
     bool placed_ = false;
+    // The same groups as a tree (for screen readers), and where the window was.
+    BoardListModel *listModel_ = nullptr;
+    QTreeView *treeGroups = nullptr;
+    QMenu *mnuGroupsMenu_ = nullptr;
+    WindowPlace *place_ = nullptr;
 };
 
 } // namespace quorvia

@@ -42,7 +42,9 @@ QString usageText()
         "      --dry-run makes every check and writes nothing.\n"
         "  quorvia-cli export POOL\n"
         "      Writes the whole pool as CSV (UTF-8) to the standard output.\n"
-        "  quorvia-cli --help\n");
+        "  quorvia-cli --help\n"
+        "  quorvia-cli --version\n"
+        "A pool whose name starts with \"-\" is named as ./-name.\n");
 }
 
 int fail(int status, const QString &message)

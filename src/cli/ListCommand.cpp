@@ -13,6 +13,8 @@ int runListCommand(const QStringList &args)
                                          : QStringLiteral("list takes one pool file, not %1 arguments").arg(args.size()));
     if (args.first().isEmpty())
         return usageError(QStringLiteral("list needs the pool file, not an empty name"));
+    if (args.first().startsWith(QLatin1Char('-')))
+        return usageError(QStringLiteral("unknown option \"%1\" (a pool named so is ./%1)").arg(args.first()));
     std::vector<ProfileRecord> records;
     QString error;
     if (!readPool(args.first(), &records, &error))

@@ -1,5 +1,6 @@
 #include "dialogs/FileDialog.h"
 
+#include "dialogs/AppSettings.h"
 #include "dialogs/MessageBox.h"
 
 #include <QDir>
@@ -57,6 +58,14 @@ bool FileDialog::exec()
         const std::optional<Choice> chosen = ask(initial, initialFilter);
         if (!chosen)
             return false;
+        // A name that will be refused anyway is refused before any question about replacing it.
+        if (refusal_) {
+            const QString problem = refusal_(chosen->path);
+            if (!problem.isEmpty()) {
+                MessageBox::error(owner_, problem);
+                return false;
+            }
+        }
         if (mode_ == Mode::Save && !confirmReplace(chosen->path)) {
             // As the platform's save dialogs do: back to the dialog, the name kept.
             initial = chosen->path;
@@ -65,6 +74,7 @@ bool FileDialog::exec()
         }
         fileName_ = chosen->path;
         selectedFilter_ = chosen->filter;
+        AppSettings::setLastFolder(QFileInfo(fileName_).absolutePath());
         return true;
     }
 }
@@ -73,7 +83,7 @@ std::optional<FileDialog::Choice> FileDialog::ask(const QString &initialName, in
 {
     Seam &s = seam();
     if (s.testMode) {
-        s.shown.push_back({title_, initialName, initialName.isEmpty() ? startFolder_ : QString()});
+        s.shown.push_back({title_, initialName, initialName.isEmpty() ? startFolder() : QString()});
         if (s.choices.empty())
             qFatal("Unexpected file dialog: %s", qPrintable(title_));
         const auto choice = s.choices.front();
@@ -105,8 +115,8 @@ std::optional<FileDialog::Choice> FileDialog::ask(const QString &initialName, in
     }
     if (!initialName.isEmpty())
         dialog.selectFile(initialName);
-    else if (!startFolder_.isEmpty())
-        dialog.setDirectory(startFolder_);
+    else if (!startFolder().isEmpty())
+        dialog.setDirectory(startFolder());
     if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;
     const QStringList files = dialog.selectedFiles();
@@ -114,6 +124,12 @@ std::optional<FileDialog::Choice> FileDialog::ask(const QString &initialName, in
         return std::nullopt;
     const int filter = std::max(0, int(filters_.indexOf(dialog.selectedNameFilter())));
     return Choice{withDefaultSuffix(QDir::cleanPath(files.first()), suffixes_.at(filter)), filter};
+}
+
+QString FileDialog::startFolder() const
+{
+    const QString remembered = AppSettings::lastFolder();
+    return !remembered.isEmpty() && QFileInfo(remembered).isDir() ? remembered : startFolder_;
 }
 
 bool FileDialog::confirmReplace(const QString &path)

@@ -4,6 +4,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -43,12 +44,18 @@ public:
     // Index of the file type of the last confirmed choice (0 before any).
     int selectedFilter() const { return selectedFilter_; }
 
+    // A check of a confirmed name, made before anything is asked about it:
+    // it returns why the name is refused (shown to the user, and the command
+    // ends as if cancelled), or an empty text.
+    void setRefusal(std::function<QString(const QString &path)> refusal) { refusal_ = std::move(refusal); }
+
     // Shows the dialog modally over its owner. True when the user confirmed a
     // choice, which fileName() then gives; false on cancel (nothing changes).
     bool exec();
 
     // The folder the dialog opens in while it has no earlier choice to offer
-    // (the folder of the open pool).
+    // (the folder of the open pool), unless a folder chosen in an earlier run
+    // is remembered.
     void setStartFolder(const QString &folder) { startFolder_ = folder; }
 
     // Full path of the last confirmed choice; empty before the first one.
@@ -79,6 +86,7 @@ private:
     };
     std::optional<Choice> ask(const QString &initialName, int initialFilter);
     bool confirmReplace(const QString &path);
+    QString startFolder() const;
 
     QWidget *owner_;
     Mode mode_;
@@ -88,6 +96,7 @@ private:
     QString fileName_;
     QString startFolder_;
     int selectedFilter_ = 0;
+    std::function<QString(const QString &)> refusal_;
 };
 
 } // namespace quorvia

@@ -1,5 +1,7 @@
 #include "help/HelpWindow.h"
 
+#include "dialogs/AppSettings.h"
+
 #include "help/Logo.h"
 
 #include <QAbstractTextDocumentLayout>
@@ -81,6 +83,7 @@ HelpWindow::HelpWindow(QWidget *owner) : QWidget(owner, Qt::Window)
     auto *layout = new QHBoxLayout(this);
     layout->addWidget(splitter);
     resize(880, 620);
+    new WindowPlace(this, QStringLiteral("help"));
 
     connect(treContents_, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem *item) {
         showTopic(item->data(0, Qt::UserRole).toInt());

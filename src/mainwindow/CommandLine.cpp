@@ -11,8 +11,14 @@ QString usageText()
     return QStringLiteral("Usage: quorvia [POOL]\n"
                           "Opens the pool file POOL (a .Qvr file). Without one it opens General.Qvr in the "
                           "program's folder,\nor in the user's data folder when the program is installed or its folder "
-                          "cannot be written.");
+                          "cannot be written.\n"
+                          "A pool whose name starts with \"-\" is named as ./-name (or after \"--\").\n\n"
+                          "Options:\n"
+                          "  --help     show this text and end\n"
+                          "  --version  show the program's version and end");
 }
+
+QString versionText() { return QStringLiteral("quorvia " QUORVIA_VERSION); }
 
 // An installed program has its help in PREFIX/share/quorvia beside PREFIX/bin.
 // Its pool belongs in the user's data folder even when the user may write to
@@ -39,31 +45,47 @@ StartupRequest parseCommandLine(const QStringList &arguments, const QString &pro
                                 const QString &userDataFolder)
 {
     StartupRequest request;
-    if (arguments.isEmpty()) {
+    auto usageError = [&request](const QString &text) {
+        request.kind = StartupRequest::UsageError;
+        request.message = text + QStringLiteral("\n\n") + usageText();
+        return request;
+    };
+    QStringList names = arguments;
+    const bool endOfOptions = !names.isEmpty() && names.first() == QLatin1String("--");
+    if (endOfOptions)
+        names.removeFirst();
+    if (names.isEmpty()) {
         request.poolPath = defaultPoolPath(programFolder, userDataFolder);
         return request;
     }
-    if (arguments.size() == 1 && arguments.first() == QLatin1String("--help")) {
-        request.kind = StartupRequest::ShowUsage;
-        request.message = usageText();
-        return request;
+    const QString &first = names.first();
+    if (!endOfOptions && first.startsWith(QLatin1Char('-')) && first.size() > 1) {
+        if (names.size() == 1 && (first == QLatin1String("--help") || first == QLatin1String("-h"))) {
+            request.kind = StartupRequest::ShowUsage;
+            request.message = usageText();
+            return request;
+        }
+        if (names.size() == 1 && first == QLatin1String("--version")) {
+            request.kind = StartupRequest::ShowVersion;
+            request.message = versionText();
+            return request;
+        }
+        // An option is never a pool name: a slip such as --verison must not
+        // leave a new, empty pool of that name behind.
+        return usageError(QStringLiteral("Unknown option \"%1\".").arg(first));
     }
-    if (arguments.size() > 1) {
-        request.kind = StartupRequest::UsageError;
-        request.message = QStringLiteral("Quorvia opens one pool at a time, but %1 were named.\n\n%2")
-                              .arg(arguments.size()).arg(usageText());
-        return request;
-    }
+    if (names.size() > 1)
+        return usageError(QStringLiteral("Quorvia opens one pool at a time, but %1 were named.").arg(names.size()));
 
-    QString path = arguments.first();
+    QString path = first;
     // A shell that quotes the path passes the quotes along; only a matching pair is removed.
     if (path.size() >= 2 && path.startsWith(QLatin1Char('"')) && path.endsWith(QLatin1Char('"')))
         path = path.mid(1, path.size() - 2);
-    if (path.isEmpty()) {
-        request.kind = StartupRequest::UsageError;
-        request.message = QStringLiteral("The pool file named on the command line is empty.\n\n%1").arg(usageText());
-        return request;
-    }
+    if (path.isEmpty())
+        return usageError(QStringLiteral("The pool file named on the command line is empty."));
+    // Named after "--": shown and opened as ./-x, which no later step can take for an option.
+    if (path.startsWith(QLatin1Char('-')))
+        path.prepend(QStringLiteral("./"));
     request.poolPath = path;
     return request;
 }

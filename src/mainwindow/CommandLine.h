@@ -6,13 +6,16 @@
 namespace quorvia {
 
 struct StartupRequest {
-    enum Kind { OpenPool, ShowUsage, UsageError } kind = OpenPool;
+    enum Kind { OpenPool, ShowUsage, ShowVersion, UsageError } kind = OpenPool;
     QString poolPath;
-    QString message;  // for ShowUsage and UsageError
+    QString message;  // for ShowUsage, ShowVersion and UsageError
 };
 
 // The pool the program starts on: the one path given (double quotes around
-// it removed), or the default pool.
+// it removed), or the default pool. --help and --version are answered; any
+// other argument starting with "-" is refused, so that a mistyped option never
+// becomes a new pool file of that name ("--" ends the options, and ./-x names
+// a pool called -x).
 StartupRequest parseCommandLine(const QStringList &arguments, const QString &programFolder,
                                 const QString &userDataFolder = QString());
 
@@ -22,5 +25,6 @@ StartupRequest parseCommandLine(const QStringList &arguments, const QString &pro
 QString defaultPoolPath(const QString &programFolder, const QString &userDataFolder);
 
 QString usageText();
+QString versionText();
 
 } // namespace quorvia

@@ -1,5 +1,6 @@
 #include "mainwindow/MainWindow.h"
 
+#include "dialogs/AppSettings.h"
 #include "dialogs/MessageBox.h"
 #include "mainwindow/PoolFilterModel.h"
 #include "mainwindow/PoolListModel.h"
@@ -24,6 +25,8 @@
 #include <QScreen>
 #include <QVBoxLayout>
 
+#include <utility>
+
 namespace quorvia {
 
 MainWindow::MainWindow(const QString &poolPath, QWidget *parent)
@@ -37,6 +40,9 @@ MainWindow::MainWindow(const QString &poolPath, QWidget *parent)
     setUpFinding();
     setUpPeopleCommands();
     setUpQuality();
+    setUpRestoreTicks();
+    setUpKeyboardAndNames();
+    setUpSettings();
     setPoolCaption();
     ShowSelectionCount();
     connect(poolList_, &PoolListModel::ticksChanged, this, &MainWindow::ShowSelectionCount);
@@ -162,6 +168,8 @@ void MainWindow::buildMenus()
                             QKeySequence(Qt::CTRL | Qt::Key_O));
     mnuSeparator1 = separator(mnuFile, QStringLiteral("mnuSeparator1"));
     mnuExportGroups = action(mnuFile, QStringLiteral("mnuExportGroups"), QStringLiteral("Exp&ort Groups..."), {});
+    mnuExportGroupsCsv = action(mnuFile, QStringLiteral("mnuExportGroupsCsv"),
+                                QStringLiteral("Export Groups as C&SV..."), {});
     mnuPrintPool = action(mnuFile, QStringLiteral("mnuPrintPool"), QStringLiteral("Print &Pool"),
                           QKeySequence(Qt::CTRL | Qt::Key_P));
     mnuPrintGroups = action(mnuFile, QStringLiteral("mnuPrintGroups"), QStringLiteral("Print &Groups"),
@@ -180,6 +188,7 @@ void MainWindow::buildMenus()
 
     connect(mnuOpenNewPool, &QAction::triggered, this, &MainWindow::mnuOpenNewPool_Click);
     connect(mnuExportGroups, &QAction::triggered, this, &MainWindow::ExportGroups);
+    connect(mnuExportGroupsCsv, &QAction::triggered, this, &MainWindow::mnuExportGroupsCsv_Click);
     connect(mnuPrintPool, &QAction::triggered, this, &MainWindow::mnuPrintPool_Click);
     connect(mnuPrintGroups, &QAction::triggered, this, &MainWindow::PrintGroups);
     connect(mnuExit, &QAction::triggered, this, &QWidget::close);
@@ -216,7 +225,9 @@ bool MainWindow::startUp()
     poolLock_ = std::move(lock);
     setReadOnly(readOnly);
     show();
-    centreOnScreen();
+    if (!mainPlace_->restored())
+        centreOnScreen();
+    rememberRecentPool();
     if (PoolFile::fileSize(PoolPath) == 0 && !readOnly_)
         profilesWindow()->showModal();
     return true;
@@ -262,12 +273,10 @@ ProfilesWindow *MainWindow::profilesWindow()
         profiles_ = new ProfilesWindow(this);
         profiles_->setPoolPath(PoolPath);
         profiles_->setReadOnly(readOnly_);
-        connect(profiles_, &ProfilesWindow::statusMessage, this, &MainWindow::showStatus);
-        connect(profiles_, &ProfilesWindow::poolChanged, this, [this] {
-            QString error;
-            if (!LoadPoolList(&error))
-                MessageBox::error(this, error);
-        });
+        connect(profiles_, &ProfilesWindow::statusMessage, this, &MainWindow::showStatusAfterRebuild);
+        connect(profiles_, &ProfilesWindow::profileDeleted, this, [this](int number) { deletedRecord_ = number; });
+        connect(profiles_, &ProfilesWindow::poolChanged, this,
+                [this] { rebuildPoolList(std::exchange(deletedRecord_, 0)); });
     }
     return profiles_;
 }

@@ -6,6 +6,7 @@
 #include <QString>
 
 #include <memory>
+#include <vector>
 
 class QAction;
 class QCheckBox;
@@ -29,6 +30,7 @@ class PoolFilterModel;
 class PoolListModel;
 class PoolLock;
 class ProfilesWindow;
+class WindowPlace;
 
 // The main window (frmMain): the selection list of the current pool, the
 // group-size inputs, Calculate and the groups it produced.
@@ -78,6 +80,7 @@ public slots:
     void mnuOpenNewPool_Click();
     void PrintGroups();
     void ExportGroups();
+    void mnuExportGroupsCsv_Click();
     void mnuPrintPool_Click();
     void mnuProfiles_Click();
     void mnuTopics_Click();
@@ -86,6 +89,7 @@ public slots:
     void mnuExportPoolCsv_Click();
     void mnuImprove_Click();
     void mnuArrangeGroups_Click();
+    void mnuRestoreTicks_Click();
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -117,6 +121,20 @@ private:
     bool claimPool(const QString &path, std::unique_ptr<PoolLock> &lock, bool &readOnly);
     void setReadOnly(bool readOnly);
     void setUpQuality();
+    // Restore Ticks, Calculate's menu item, tab order, accessible names,
+    // remembered settings (MainWindowKeyboard.cpp, MainWindowSettings.cpp).
+    void setUpRestoreTicks();
+    void setUpSettings();
+    void rememberRecentPool();
+    void fillRecentPools();
+    // Opens or creates the pool at `path` in place of the current one; false
+    // (reported, the former pool still open) when it cannot be used.
+    bool openPoolAt(const QString &path);
+    void setUpKeyboardAndNames();
+    // Rebuilds the list after the pool changed, keeping the ticks it drops
+    // for Restore Ticks; `deletedRecord` (0: none) renumbers them.
+    void rebuildPoolList(int deletedRecord = 0);
+    void showStatusAfterRebuild(const QString &text);
     // Calculate's result replaces the arranged groups; false when the user
     // keeps arranged groups that were neither printed nor exported.
     bool confirmReplaceArrangedGroups();
@@ -130,6 +148,16 @@ private:
     PoolFilterModel *poolFilter_ = nullptr;
     std::unique_ptr<PoolLock> poolLock_;
     bool readOnly_ = false;
+    // The ticks the last rebuild cleared, by record number; and whether the
+    // next status text should say they can be restored.
+    std::vector<int> ticksToRestore_;
+    int deletedRecord_ = 0;
+    bool offerRestore_ = false;
+    QPushButton *cmdRestoreTicks = nullptr;
+    QAction *mnuRestoreTicks = nullptr;
+    QAction *mnuCalculate = nullptr;
+    QMenu *mnuRecentPools = nullptr;
+    WindowPlace *mainPlace_ = nullptr;
 
     QGroupBox *fraSelect = nullptr;
     QLineEdit *txtFilter = nullptr;
@@ -150,6 +178,7 @@ private:
     QAction *mnuOpenNewPool = nullptr;
     QAction *mnuSeparator1 = nullptr;
     QAction *mnuExportGroups = nullptr;
+    QAction *mnuExportGroupsCsv = nullptr;
     QAction *mnuPrintPool = nullptr;
     QAction *mnuPrintGroups = nullptr;
     QAction *mnuSeparator2 = nullptr;
@@ -162,6 +191,7 @@ private:
     // File commands, help and about (MainWindowFiles.cpp).
     FileDialog *dlgOpenNew = nullptr;
     FileDialog *dlgExport = nullptr;
+    FileDialog *dlgExportGroupsCsv = nullptr;
     HelpWindow *helpWindow = nullptr;
     AboutDialog *frmAbout = nullptr;
 

@@ -8,6 +8,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QRadioButton>
@@ -17,6 +18,7 @@ namespace quorvia {
 namespace {
 
 constexpr int kSizeBoxLength = 3;
+constexpr int kBusyCursorPeople = 1000;
 
 // Shows a number Calculate filled in. A per-group default can be a count of
 // more than three digits; the box takes it although the user could not type
@@ -125,7 +127,13 @@ void MainWindow::cmdCalculate_Click()
         selected.push_back(number >= 1 && number <= records.size() ? records[number - 1] : ProfileRecord{});
     }
 
+    // A large pool takes a moment: the pointer says the program is at work.
+    const bool large = n >= kBusyCursorPeople;
+    if (large)
+        QGuiApplication::setOverrideCursor(Qt::WaitCursor);
     showNewGroups(buildGroups(selected, option, defaultedSizeValue(option, typed, n)));
+    if (large)
+        QGuiApplication::restoreOverrideCursor();
 }
 
 } // namespace quorvia

@@ -36,15 +36,20 @@ void MainWindow::setUpFileCommands()
     dlgExport = new FileDialog(this, FileDialog::Mode::Save, QStringLiteral("Export Groups As"),
                                QStringLiteral("Text (*.txt)"), QStringLiteral("txt"));
     dlgExport->setObjectName(QStringLiteral("dlgExport"));
+    dlgExportGroupsCsv = new FileDialog(this, FileDialog::Mode::Save, QStringLiteral("Export Groups as CSV"),
+                                        QStringLiteral("CSV (*.csv)"), QStringLiteral("csv"));
+    dlgExportGroupsCsv->setObjectName(QStringLiteral("dlgExportGroupsCsv"));
 }
 
 void MainWindow::mnuOpenNewPool_Click()
 {
     dlgOpenNew->setStartFolder(QFileInfo(PoolPath).absolutePath());
-    if (!dlgOpenNew->exec())
-        return;
-    const QString chosen = dlgOpenNew->fileName();
+    if (dlgOpenNew->exec())
+        openPoolAt(dlgOpenNew->fileName());
+}
 
+bool MainWindow::openPoolAt(const QString &chosen)
+{
     // Nothing changes until the chosen file is known to be usable for reading
     // and writing (a missing one is created here, as a new pool) and has been
     // read: a pool that cannot be opened leaves the former one in force, list
@@ -56,17 +61,18 @@ void MainWindow::mnuOpenNewPool_Click()
     pool.close();
     if (!usable || !PoolFile::readAll(chosen, &records, &error)) {
         MessageBox::error(this, error + QLatin1Char('\n') + tr("The pool \"%1\" stays open.").arg(native(PoolPath)));
-        return;
+        return false;
     }
     auto lock = std::make_unique<PoolLock>();
     bool readOnly = false;
     if (!claimPool(chosen, lock, readOnly))
-        return;
+        return false;
     poolLock_ = std::move(lock);
     setReadOnly(readOnly);
 
     PoolPath = chosen;
     showPoolList(records);
+    ticksToRestore_.clear();  // record numbers of another pool
     setPoolCaption();
     txtGroups->clear();
 
@@ -76,8 +82,10 @@ void MainWindow::mnuOpenNewPool_Click()
     showStatus(tr("Opened %1%2: %3.")
                    .arg(QFileInfo(PoolPath).fileName(), readOnly ? tr(" read-only") : QString(),
                         countText(poolList_->itemCount(), tr("person"), tr("people"))));
+    rememberRecentPool();
     if (PoolFile::fileSize(PoolPath) == 0 && !readOnly)
         editor->showModal();
+    return true;
 }
 
 void MainWindow::PrintGroups()
@@ -92,17 +100,11 @@ void MainWindow::PrintGroups()
 QString MainWindow::chooseExportTarget(FileDialog *dialog)
 {
     dialog->setStartFolder(QFileInfo(PoolPath).absolutePath());
-    if (!dialog->exec())
-        return QString();
-    const QString path = dialog->fileName();
     // A slip of the name must not turn the pool (under any name) into a text
-    // file, nor a device or a pipe into a file.
-    const QString problem = exportTargetProblem(path, PoolPath);
-    if (!problem.isEmpty()) {
-        MessageBox::error(this, problem);
-        return QString();
-    }
-    return path;
+    // file, nor a device or a pipe into a file; refused before the dialog
+    // asks whether to replace it.
+    dialog->setRefusal([this](const QString &path) { return exportTargetProblem(path, PoolPath); });
+    return dialog->exec() ? dialog->fileName() : QString();
 }
 
 bool MainWindow::writeExportFile(const QString &path, const QByteArray &bytes, const QString &what)
@@ -123,12 +125,21 @@ void MainWindow::ExportGroups()
     const QString path = chooseExportTarget(dlgExport);
     if (path.isEmpty())
         return;
-    // The file type picked in the dialog decides, or a name typed as .csv.
-    const bool csv = dlgExport->selectedFilter() == 1 || path.endsWith(QLatin1String(".csv"), Qt::CaseInsensitive);
-    if (!writeExportFile(path, csv ? groupsCsvBytes(Groups) : groupsDocumentBytes(Groups), tr("The groups")))
+    // The text document whatever the name's extension: CSV has its own command.
+    if (!writeExportFile(path, groupsDocumentBytes(Groups), tr("The groups")))
         return;
     groupsHandedOut();
     showStatus(tr("Exported %1 to %2.").arg(countText(Groups.NumGroups, tr("group"), tr("groups")), QFileInfo(path).fileName()));
+}
+
+void MainWindow::mnuExportGroupsCsv_Click()
+{
+    const QString path = chooseExportTarget(dlgExportGroupsCsv);
+    if (path.isEmpty() || !writeExportFile(path, groupsCsvBytes(Groups), tr("The groups")))
+        return;
+    groupsHandedOut();
+    showStatus(tr("Exported %1 as CSV to %2.")
+                   .arg(countText(Groups.NumGroups, tr("group"), tr("groups")), QFileInfo(path).fileName()));
 }
 
 void MainWindow::mnuPrintPool_Click()

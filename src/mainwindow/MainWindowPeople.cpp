@@ -16,7 +16,7 @@
 #include <QMenu>
 
 // People in and out of the pool as CSV: import with a preview, export of the
-// whole pool, and the CSV file type of the groups export.
+// whole pool.
 namespace quorvia {
 namespace {
 
@@ -34,7 +34,6 @@ void MainWindow::setUpPeopleCommands()
     dlgExportPoolCsv = new FileDialog(this, FileDialog::Mode::Save, QStringLiteral("Export Pool as CSV"), csv,
                                       QStringLiteral("csv"));
     dlgExportPoolCsv->setObjectName(QStringLiteral("dlgExportPoolCsv"));
-    dlgExport->addFilter(csv, QStringLiteral("csv"));
 
     // Beside the other file commands, before the groups export.
     mnuImportPeople = new QAction(QStringLiteral("&Import People..."), this);

@@ -5,6 +5,7 @@
 #include "board/BoardWindow.h"
 #include "dialogs/MessageBox.h"
 #include "grouping/GroupListing.h"
+#include "pool/PoolListing.h"
 #include "mainwindow/QualityReadout.h"
 
 #include <QAction>
@@ -63,7 +64,7 @@ void MainWindow::setUpQuality()
     qualityLayout->addWidget(readout_);
     qualityLayout->addLayout(buttons);
     if (QBoxLayout *column = boxLayoutHolding(centralWidget()->layout(), fraGroups))
-        column->insertWidget(column->indexOf(fraGroups) + 1, fraQuality);
+        column->insertWidget(column->indexOf(fraGroups) + 1, fraQuality, 1);
     setTabOrder(cmdExport, cmdImprove);
     setTabOrder(cmdImprove, chkEvenSizes);
     setTabOrder(chkEvenSizes, cmdArrangeGroups);
@@ -129,10 +130,10 @@ void MainWindow::showNewGroups(GroupTable groups)
 {
     arrangement_->reset(std::move(groups));
     txtGroups->verticalScrollBar()->setValue(0);  // new groups are read from the top
-    statusBar()->showMessage(tr("Calculated %1 groups of %2 places for %3 people.")
-                                 .arg(Groups.NumGroups)
-                                 .arg(Groups.GroupSize)
-                                 .arg(arrangement_->report().total.people));
+    statusBar()->showMessage(tr("Calculated %1 of %2 for %3.")
+                                 .arg(countText(Groups.NumGroups, tr("group"), tr("groups")),
+                                      countText(Groups.GroupSize, tr("place"), tr("places")),
+                                      countText(arrangement_->report().total.people, tr("person"), tr("people"))));
 }
 
 void MainWindow::groupsHandedOut()
@@ -159,7 +160,7 @@ void MainWindow::mnuArrangeGroups_Click()
         connect(frmBoard->evenSizes(), &QCheckBox::toggled, chkEvenSizes, &QCheckBox::setChecked);
     }
     frmBoard->showBoard();
-    statusBar()->showMessage(tr("Opened the board of %1 groups.").arg(Groups.NumGroups));
+    statusBar()->showMessage(tr("Opened the board of %1.").arg(countText(Groups.NumGroups, tr("group"), tr("groups"))));
 }
 
 } // namespace quorvia

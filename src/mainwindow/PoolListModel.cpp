@@ -1,6 +1,7 @@
 #include "mainwindow/PoolListModel.h"
 
 #include <algorithm>
+#include <unordered_set>
 
 namespace quorvia {
 
@@ -109,6 +110,26 @@ const QString &PoolListModel::foldedText(int row) const
             folded_.push_back(fold(item.text));
     }
     return folded_[std::size_t(row)];
+}
+
+std::vector<int> PoolListModel::tickedRecords() const
+{
+    std::vector<int> records;
+    records.reserve(std::size_t(tickCount_));
+    for (std::size_t row = 0; row < items_.size(); ++row)
+        if (ticked_[row])
+            records.push_back(items_[row].recordNumber);
+    return records;
+}
+
+void PoolListModel::tickRecords(const std::vector<int> &records)
+{
+    const std::unordered_set<int> wanted(records.begin(), records.end());
+    std::vector<int> rows;
+    for (std::size_t row = 0; row < items_.size(); ++row)
+        if (wanted.count(items_[row].recordNumber))
+            rows.push_back(int(row));
+    setRowsTicked(rows, true);
 }
 
 } // namespace quorvia

@@ -41,6 +41,10 @@ public:
     void setAllTicked(bool ticked);
     // The same for some rows only (the ones a filter shows), with one notice.
     void setRowsTicked(const std::vector<int> &rows, bool ticked);
+    // The record numbers of the ticked items, and the ticking of the items
+    // that carry given record numbers (numbers without an item are passed over).
+    std::vector<int> tickedRecords() const;
+    void tickRecords(const std::vector<int> &records);
 
 signals:
     // Raised after every change of the tick count, whoever made it.

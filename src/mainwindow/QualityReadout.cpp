@@ -80,7 +80,7 @@ QualityReadout::QualityReadout(const GroupArrangement *arrangement, QWidget *par
     tblQuality->setSelectionBehavior(QAbstractItemView::SelectRows);
     tblQuality->setSelectionMode(QAbstractItemView::SingleSelection);
     tblQuality->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    tblQuality->setMaximumHeight(tblQuality->fontMetrics().height() * 8);
+    tblQuality->setMinimumHeight(tblQuality->fontMetrics().height() * 6);
     lblQualityTotal = new QLabel(this);
     lblQualityTotal->setObjectName(QStringLiteral("lblQualityTotal"));
     lblQualityTotal->setWordWrap(true);
@@ -88,13 +88,13 @@ QualityReadout::QualityReadout(const GroupArrangement *arrangement, QWidget *par
     txtConflicts->setObjectName(QStringLiteral("txtConflicts"));
     txtConflicts->setReadOnly(true);
     txtConflicts->setPlaceholderText(tr("Select a group to see what its conflicts come from."));
-    txtConflicts->setMaximumHeight(txtConflicts->fontMetrics().height() * 4);
+    txtConflicts->setMinimumHeight(txtConflicts->fontMetrics().height() * 3);
 
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(tblQuality);
+    layout->addWidget(tblQuality, 2);  // every group up to the window's height
     layout->addWidget(lblQualityTotal);
-    layout->addWidget(txtConflicts);
+    layout->addWidget(txtConflicts, 1);
 
     connect(tblQuality->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [this](const QModelIndex &current) { showConflictsOf(current.isValid() ? current.row() : -1); });

@@ -1,5 +1,6 @@
 #include "profiles/ProfilesWindow.h"
 
+#include "dialogs/AppSettings.h"
 #include "dialogs/MessageBox.h"
 #include "pool/PoolFile.h"
 #include "pool/ProfileRecord.h"
@@ -16,6 +17,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QScreen>
 #include <QShortcut>
 #include <QValidator>
 #include <QVBoxLayout>
@@ -82,6 +84,23 @@ ProfilesWindow::ProfilesWindow(QWidget *owner) : QDialog(owner)
     setCaption();
 }
 
+void ProfilesWindow::openTallEnough()
+{
+    // Every trait of every list in sight, so that a tick the trait rules take
+    // back never happens out of view; no taller than the screen.
+    const QList<QListWidget *> lists{lstOwnAttributes, lstCompatibleWith, lstIncompatibleWith};
+    QList<int> usual;
+    for (QListWidget *list : lists) {
+        usual << list->minimumHeight();
+        list->setMinimumHeight(list->sizeHintForRow(0) * list->count() + 2 * list->frameWidth());
+    }
+    const int wanted = layout()->totalMinimumSize().height();
+    for (qsizetype i = 0; i < lists.size(); ++i)
+        lists.at(i)->setMinimumHeight(usual.at(i));
+    const int screenHeight = screen() ? screen()->availableGeometry().height() - 60 : wanted;
+    resize(640, std::max(640, std::min(wanted, screenHeight)));
+}
+
 void ProfilesWindow::buildControls()
 {
     auto button = [this](QPushButton *&member, const char *name, const QString &caption) {
@@ -104,7 +123,7 @@ void ProfilesWindow::buildControls()
         return member;
     };
     auto traitList = [this](QGroupBox *&frame, const char *frameName, const QString &caption, QListWidget *&list,
-                            const char *listName) {
+                            const char *listName, const QString &description) {
         frame = new QGroupBox(caption, this);
         frame->setObjectName(QLatin1String(frameName));
         list = new QListWidget(frame);
@@ -116,6 +135,8 @@ void ProfilesWindow::buildControls()
             item->setCheckState(Qt::Unchecked);
         }
         list->setMinimumHeight(list->sizeHintForRow(0) * 7 + 2 * list->frameWidth());
+        list->setAccessibleName(caption);
+        list->setAccessibleDescription(description);
         auto *layout = new QVBoxLayout(frame);
         layout->addWidget(list);
         return frame;
@@ -133,6 +154,11 @@ void ProfilesWindow::buildControls()
     lblFirstName->setBuddy(txtFirstName);
     lblLastName->setBuddy(txtLastName);
     lblPosition->setBuddy(txtPosition);
+    for (const auto &[box, name] : {std::pair{txtFirstName, "First name"}, {txtLastName, "Last name"},
+                                    {txtPosition, "Position"}}) {
+        box->setAccessibleName(QLatin1String(name));
+        box->setAccessibleDescription(QStringLiteral("Up to %1 characters").arg(kTextSize));
+    }
 
     label(lblInstructions1, "lblInstructions1",
           QStringLiteral("Please note that within each of the following three lists are some items which are the "
@@ -144,11 +170,12 @@ void ProfilesWindow::buildControls()
           this)->setWordWrap(true);
 
     traitList(fraOwnAttributes, "fraOwnAttributes", QStringLiteral("Own Attributes"), lstOwnAttributes,
-              "lstOwnAttributes");
+              "lstOwnAttributes", QStringLiteral("The traits this person has; tick with Space"));
     traitList(fraCompatibleWith, "fraCompatibleWith", QStringLiteral("Compatible With"), lstCompatibleWith,
-              "lstCompatibleWith");
+              "lstCompatibleWith", QStringLiteral("The traits of people this person works well with; tick with Space"));
     traitList(fraIncompatibleWith, "fraIncompatibleWith", QStringLiteral("Incompatible With"), lstIncompatibleWith,
-              "lstIncompatibleWith");
+              "lstIncompatibleWith",
+              QStringLiteral("The traits of people this person does not work well with; tick with Space"));
 
     button(cmdDelete, "cmdDelete", QStringLiteral("Delete"));
     button(cmdPrevious, "cmdPrevious", QStringLiteral("Previous"));
@@ -180,7 +207,16 @@ void ProfilesWindow::buildControls()
     grid->setColumnStretch(0, 1);
     grid->setColumnStretch(1, 1);
     grid->setRowStretch(0, 1);
-    resize(640, 640);
+    openTallEnough();
+    new WindowPlace(this, QStringLiteral("editor"));
+
+    for (const auto &[control, description] :
+         {std::pair{cmdDelete, "Deletes the shown profile from the pool"},
+          {cmdPrevious, "Shows the profile before this one"}, {cmdSave, "Saves the shown profile"},
+          {cmdNext, "Shows the profile after this one"}, {cmdNew, "Shows the blank position for a new profile"},
+          {cmdOK, "Saves the shown profile and closes the editor"},
+          {cmdCancel, "Offers to save changes and closes the editor"}})
+        control->setAccessibleDescription(QLatin1String(description));
 
     // Tab in reading order: the left column, the right column, the buttons.
     const QList<QWidget *> order = {txtFirstName, txtLastName, txtPosition, lstOwnAttributes, lstCompatibleWith,

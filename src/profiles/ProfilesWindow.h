@@ -70,6 +70,9 @@ public:
 signals:
     // The pool file was changed by a save or a deletion: the owner rebuilds its list.
     void poolChanged();
+    // Raised just before poolChanged() when record `number` was deleted: the
+    // records after it are now one number lower.
+    void profileDeleted(int number);
     // What a save or a deletion did, for the status bar.
     void statusMessage(const QString &text);
 
@@ -79,6 +82,7 @@ protected:
     void keyPressEvent(QKeyEvent *event) override;
 
 private:
+    void openTallEnough();
     void buildControls();
     void Form_Load();
     bool Form_Unload();

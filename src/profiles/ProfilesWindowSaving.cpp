@@ -86,6 +86,7 @@ void ProfilesWindow::cmdDelete_Click()
         MessageBox::error(this, error);
         return;
     }
+    emit profileDeleted(currentRecordNumber_);
     emit poolChanged();
 
     // The same number now holds the profile that followed, or the blank position.

@@ -145,11 +145,14 @@ private slots:
         QCOMPARE(readFile(path("pool-out.csv")), poolCsvBytes({person("Zed", "Old")}));
         QVERIFY(status(window).startsWith("Exported 1 person to "));
 
-        // The groups export: text stays the default, CSV is the second file type.
-        auto *dialog = window.findChild<FileDialog *>("dlgExport");
-        QCOMPARE(dialog->filters(), QStringList({"Text (*.txt)", "CSV (*.csv)"}));
-        FileDialog::queueChoice(path("groups"), 1);
+        // Export offers text alone and writes the text document whatever the name; CSV has its own command.
+        QCOMPARE(window.findChild<FileDialog *>("dlgExport")->filters(), QStringList({"Text (*.txt)"}));
+        FileDialog::queueChoice(path("typed.csv"));
         window.ExportGroups();
+        QCOMPARE(readFile(path("typed.csv")), QByteArray("Quorvia\r\n\r\n\r\nGroups\r\n"));
+        FileDialog::queueChoice(path("groups"));
+        window.findChild<QAction *>("mnuExportGroupsCsv")->trigger();
+        QCOMPARE(window.findChild<FileDialog *>("dlgExportGroupsCsv")->title(), QString("Export Groups as CSV"));
         QCOMPARE(readFile(path("groups.csv")),
                  QByteArray("\xEF\xBB\xBFGroup,Slot,First name,Last name,Position,Score\r\n"));
     }

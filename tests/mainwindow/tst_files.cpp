@@ -220,12 +220,16 @@ private slots:
         // Nor is the open pool ever overwritten by an export, under any name.
         const QByteArray poolBytesBefore = readFile(window.poolPath());
         QVERIFY(QFile::link(window.poolPath(), path("link.txt")));
-        FileDialog::queueChoice(path("link.txt"));
-        MessageBox::queueAnswer(MessageBox::Yes);  // replace it?
-        MessageBox::queueAnswer(MessageBox::Ok);
-        run(window, "cmdExport");
-        QVERIFY(MessageBox::shownBoxes().back().text.contains(QStringLiteral("is the pool file")));
-        QCOMPARE(readFile(window.poolPath()), poolBytesBefore);
+        // Refused at once: no "replace?" question comes first, for either groups export.
+        for (const char *command : {"cmdExport", "mnuExportGroupsCsv"}) {
+            MessageBox::clearShownBoxes();
+            FileDialog::queueChoice(path("link.txt"));
+            MessageBox::queueAnswer(MessageBox::Ok);
+            run(window, command);
+            QCOMPARE(MessageBox::shownBoxes().size(), std::size_t(1));
+            QVERIFY(MessageBox::shownBoxes().back().text.contains(QStringLiteral("is the pool file")));
+            QCOMPARE(readFile(window.poolPath()), poolBytesBefore);
+        }
     }
 
     void bothDocumentsPrintIntoPdf()

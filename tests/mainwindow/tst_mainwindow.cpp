@@ -9,6 +9,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDir>
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QLineEdit>
@@ -21,6 +22,7 @@
 #include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QProcess>
 #include <QtTest>
 
 using namespace quorvia;
@@ -77,8 +79,9 @@ private slots:
         QCOMPARE(bar, QStringList({"&File", "P&rofiles...", "Gro&ups", "&Help"}));
         QCOMPARE(window.findChild<QAction *>("mnuProfiles")->text(), QStringLiteral("P&rofiles..."));
         QCOMPARE(describe(window.findChild<QMenu *>("mnuFile")->actions()),
-                 QStringList({"mnuOpenNewPool Ope&n/New Pool... Ctrl+O", "-", "mnuImportPeople &Import People... ",
-                              "mnuExportPoolCsv Export Pool as &CSV... ", "mnuExportGroups Exp&ort Groups... ",
+                 QStringList({"mnuOpenNewPool Ope&n/New Pool... Ctrl+O", " &Recent Pools ", "-",
+                              "mnuImportPeople &Import People... ", "mnuExportPoolCsv Export Pool as &CSV... ",
+                              "mnuExportGroups Exp&ort Groups... ", "mnuExportGroupsCsv Export Groups as C&SV... ",
                               "mnuPrintPool Print &Pool Ctrl+P", "mnuPrintGroups Print &Groups Ctrl+G", "-",
                               "mnuExit E&xit Ctrl+Q"}));
         QCOMPARE(describe(window.findChild<QMenu *>("mnuHelp")->actions()),
@@ -179,6 +182,43 @@ private slots:
         const StartupRequest two = parseCommandLine({"a.Qvr", "b.Qvr"}, QString());
         QCOMPARE(two.kind, StartupRequest::UsageError);
         QVERIFY(two.message.contains(QStringLiteral("Usage: quorvia [POOL]")));
+        // Options are answered or refused, never taken for a pool; "--" ends them.
+        for (const auto &[arguments, kind, path] :
+             {std::tuple{QStringList{"--version"}, StartupRequest::ShowVersion, ""},
+              {QStringList{"--help"}, StartupRequest::ShowUsage, ""},
+              {QStringList{"--verison"}, StartupRequest::UsageError, ""},
+              {QStringList{"-x"}, StartupRequest::UsageError, ""},
+              {QStringList{"--version", "a.Qvr"}, StartupRequest::UsageError, ""},
+              {QStringList{"--", "-x"}, StartupRequest::OpenPool, "./-x"},
+              {QStringList{"./-x"}, StartupRequest::OpenPool, "./-x"},
+              {QStringList{"-"}, StartupRequest::OpenPool, "./-"}}) {
+            const StartupRequest request = parseCommandLine(arguments, QString());
+            QCOMPARE(request.kind, kind);
+            QCOMPARE(request.poolPath, QString(path));
+        }
+    }
+
+    void bothProgramsAnswerVersionAndHelpAndRefuseOptions()
+    {
+        // Run where a pool file made by mistake would show up.
+        QTemporaryDir here;
+        const QString app = qEnvironmentVariable("QUORVIA_APP"), cli = qEnvironmentVariable("QUORVIA_CLI");
+        for (const auto &[program, arguments, status, output] :
+             {std::tuple{app, QStringList{"--version"}, 0, "quorvia 1."},
+              {app, QStringList{"--help"}, 0, "Usage: quorvia [POOL]"},
+              {cli, QStringList{"--version"}, 0, "quorvia-cli 1."},
+              {cli, QStringList{"--help"}, 0, "Usage:"},
+              {cli, QStringList{"--verison"}, 2, ""},
+              {cli, QStringList{"list", "-x"}, 2, ""}}) {
+            QProcess process;
+            process.setWorkingDirectory(here.path());
+            process.start(program, arguments);
+            QVERIFY2(process.waitForStarted(), qPrintable(program + " is not built"));
+            QVERIFY(process.waitForFinished(60000));
+            QCOMPARE(process.exitCode(), status);
+            QVERIFY2(process.readAllStandardOutput().startsWith(output), qPrintable(arguments.join(' ')));
+        }
+        QCOMPARE(QDir(here.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden), QStringList());
     }
 
     void filterFindsPeopleAndKeepsHiddenTicks()
