@@ -4,7 +4,11 @@
 #include "grouping/GroupImprover.h"
 
 #include <QAction>
+#include <QThread>
 #include <QUndoStack>
+
+#include <algorithm>
+#include <memory>
 
 namespace quorvia {
 
@@ -75,6 +79,30 @@ GroupArrangement::~GroupArrangement()
 {
     // The steps refer back to this object: drop them first.
     undoStack_->clear();
+    for (QThread *worker : bestPossibleWorkers_) {
+        worker->wait();
+        delete worker;
+    }
+}
+
+void GroupArrangement::startBestPossible()
+{
+    bestPossible_.reset();
+    const unsigned long long ticket = ++bestPossibleTicket_;
+    if (!hasGroups())
+        return;
+    auto result = std::make_shared<BestPossible>();
+    QThread *worker = QThread::create([layout = groups_, result] { *result = quorvia::bestPossible(layout); });
+    bestPossibleWorkers_.push_back(worker);
+    connect(worker, &QThread::finished, this, [this, worker, ticket, result] {
+        bestPossibleWorkers_.erase(std::find(bestPossibleWorkers_.begin(), bestPossibleWorkers_.end(), worker));
+        worker->deleteLater();
+        if (ticket != bestPossibleTicket_)
+            return;  // a later Calculate came in meanwhile
+        bestPossible_ = *result;
+        emit bestPossibleChanged();
+    });
+    worker->start(QThread::LowPriority);
 }
 
 void GroupArrangement::reset(GroupTable groups)
@@ -85,6 +113,7 @@ void GroupArrangement::reset(GroupTable groups)
     personPins_.assign(groups_.slotRecords.size(), 0);
     groupPins_.assign(std::size_t(std::max(groups_.NumGroups, 0)), 0);
     quality_.reset(groups_, &slotPeople_);
+    startBestPossible();
     announceChange();
 }
 

@@ -14,9 +14,9 @@ struct ImproveOptions {
     // far as the locks allow), then improve without unevening them. Spreading
     // can cost score: the total is then only never lower than after it.
     bool evenSizes = false;
-    // Slots (group * GroupSize + slot) whose person must stay in their group
-    // (perhaps in an earlier slot, so that people come first); a locked free
-    // slot keeps a place free. Empty or shorter than the table: nothing beyond
+    // Slots (group * GroupSize + slot) whose person must stay in their group,
+    // in the same slot unless a gap before it closes (people come first); a
+    // locked free slot keeps a place free. Empty or shorter than the table: nothing beyond
     // it is locked.
     std::vector<bool> lockedSlots;
     // How much work the search may do (one unit is about one person scored

@@ -331,9 +331,9 @@ public:
     }
 
     // The table of the present groups: in every group its people from the
-    // first slot on (the locked ones keep their group, not their slot
-    // number), those who were there first in their old order, then the
-    // newcomers; free slots last.
+    // first slot on, free slots last; a locked person keeps their slot if it
+    // lies among the people's, else the first free one; the others, those who
+    // were there first in their old order, then the newcomers.
     GroupTable table() const
     {
         GroupTable table;
@@ -346,9 +346,24 @@ public:
                 const bool xNew = startGroup_[std::size_t(x)] != g, yNew = startGroup_[std::size_t(y)] != g;
                 return xNew != yNew ? !xNew : x < y;
             });
-            std::size_t next = std::size_t(g) * std::size_t(slots_);
-            for (int p : stay)
-                table.slotRecords[next++] = start_.slotRecords[std::size_t(slot_[std::size_t(p)])];
+            // A locked person keeps their slot when it lies among the group's first size(g).
+            const std::size_t first = std::size_t(g) * std::size_t(slots_), end = first + stay.size();
+            std::vector<bool> placed(stay.size(), false);
+            for (std::size_t k = 0; k < stay.size(); ++k) {
+                const auto from = std::size_t(slot_[std::size_t(stay[k])]);
+                if (locked_[std::size_t(stay[k])] && from >= first && from < end && !isPerson(table.slotRecords[from])) {
+                    table.slotRecords[from] = start_.slotRecords[from];
+                    placed[k] = true;
+                }
+            }
+            std::size_t next = first;
+            for (std::size_t k = 0; k < stay.size(); ++k) {
+                if (placed[k])
+                    continue;
+                while (isPerson(table.slotRecords[next]))
+                    ++next;
+                table.slotRecords[next] = start_.slotRecords[std::size_t(slot_[std::size_t(stay[k])])];
+            }
         }
         return table;
     }

@@ -1,4 +1,6 @@
+#include "grouping/BestPossible.h"
 #include "grouping/GroupBuilder.h"
+#include "grouping/GroupImprover.h"
 #include "grouping/GroupQuality.h"
 #include "grouping/PairScan.h"
 #include "grouping/PoolGenerator.h"
@@ -8,6 +10,7 @@
 #include <QtTest>
 
 #include <algorithm>
+#include <cmath>
 #include <functional>
 
 using namespace quorvia;
@@ -164,6 +167,62 @@ private slots:
                 std::swap(t.slotRecords[std::size_t(p)], t.slotRecords[std::size_t(n + p)]);
                 QCOMPARE(figures(tracker.report()), figures(assessGroups(t)));
             }
+        }
+    }
+
+    // The best possible is never below any grouping into the slots: on small
+    // pools it is the best found by trying every one (whatever the sizes,
+    // free slots included), on larger ones above what Improve reaches and
+    // below the plain bound when every slot is taken.
+    void bestPossibleIsProven()
+    {
+        PoolGenerator gen(17u);
+        for (int round = 0; round < 60; ++round) {
+            const GroupTable t = randomTable(gen, 9);
+            std::vector<const ProfileRecord *> people;
+            for (const ProfileRecord &r : t.slotRecords)
+                if (isPerson(r))
+                    people.push_back(&r);
+            if (std::pow(double(t.NumGroups), double(people.size())) > 2e5) {
+                --round;  // too many groupings to try
+                continue;
+            }
+            std::int64_t best = people.empty() ? 0 : std::numeric_limits<std::int64_t>::min();
+            std::vector<int> groupOf(people.size(), 0);
+            while (!people.empty()) {
+                std::vector<int> count(std::size_t(t.NumGroups), 0);
+                std::int64_t total = 0;
+                bool fits = true;
+                for (std::size_t i = 0; i < people.size(); ++i) {
+                    fits = fits && ++count[std::size_t(groupOf[i])] <= t.GroupSize;
+                    for (std::size_t j = 0; j < i; ++j)
+                        if (groupOf[i] == groupOf[j])
+                            total += reference::CompatibilityScore(*people[i], *people[j]);
+                }
+                if (fits)
+                    best = std::max(best, total);
+                std::size_t k = 0;  // the next grouping, counting in base NumGroups
+                while (k < groupOf.size() && ++groupOf[k] == t.NumGroups)
+                    groupOf[k++] = 0;
+                if (k == groupOf.size())
+                    break;
+            }
+            const BestPossible found = bestPossible(t);
+            QVERIFY(found.exact);
+            QCOMPARE(found.bound, best);
+        }
+        for (int round = 0; round < 12; ++round) {
+            const int n = gen.between(17, 90);
+            const GroupTable t = buildGroups(gen.poolAtDensity(n, round % 2 ? 0.3 : 0.1), SizeOption::PeoplePerGroup,
+                                             round % 3 == 0 ? 2 : gen.between(3, 8));
+            ImproveOptions options;
+            options.workBudget = 400000;
+            const BestPossible found = bestPossible(t);
+            const QualityReport report = assessGroups(t);
+            QVERIFY(!found.exact);
+            QVERIFY(found.bound >= assessGroups(improveGroups(t, options).groups).total.score);
+            if (report.total.people == t.NumGroups * t.GroupSize)
+                QVERIFY(found.bound <= report.bound);
         }
     }
 };
