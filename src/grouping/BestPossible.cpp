@@ -24,6 +24,7 @@
 // gives some of the pair's points to the partner. Only each person's best
 // partners are tuned; every other pair keeps halves, and its share is counted
 // as the highest it can be (half the score just below the best partners').
+// In large groups (more than 13 people) the halves stay untuned.
 
 namespace quorvia {
 namespace {
@@ -93,6 +94,8 @@ public:
     {
         if (n_ < 2 || take_ <= 0)
             return 0;
+        if (take_ > kTunedUpTo)
+            return halves();
         findPartners();
         double best = evaluate();
         double step = kFirstStep;
@@ -154,6 +157,32 @@ private:
         }
     }
 
+    // Halves for every pair, untuned: in large groups tuning gains little
+    // and every person would have hundreds of partners to tune.
+    std::int64_t halves() const
+    {
+        const grouping::PairScan scan(people_);
+        std::vector<std::int64_t> sums(grouping::kMaxRowParts, 0);
+        const int take = std::min(take_, n_ - 1);
+        grouping::forRowsInParts(n_, [&](int part, int parts) {
+            grouping::PairScan::Row row;
+            std::vector<int> best;
+            std::int64_t sum = 0;
+            for (int p = part; p < n_; p += parts) {
+                scan.best(p, take, &best, row);
+                for (int q : best) {
+                    const int score = grouping::pairScore(people_[std::size_t(p)], people_[std::size_t(q)]);
+                    sum += everyoneFull_ ? score : std::max(score, 0);
+                }
+            }
+            sums[std::size_t(part)] = sum;
+        });
+        std::int64_t twice = 0;
+        for (std::int64_t sum : sums)
+            twice += sum;
+        return twice / 2;
+    }
+
     // The bound for the present split; marks which shares each person counts.
     double evaluate()
     {
@@ -197,6 +226,7 @@ private:
         return total;
     }
 
+    static constexpr int kTunedUpTo = 12;  // partners per person
     static constexpr int kRounds = 120;
     static constexpr double kFirstStep = 1.0;
     static constexpr double kStepDecay = 0.97;

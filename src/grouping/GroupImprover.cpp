@@ -8,10 +8,13 @@
 #include <cstdint>
 #include <limits>
 
-// The search: simulated annealing over swaps and moves, kept to the best
-// groups it meets, so the result is never worse than the start. In small
-// groups a local search (each person's best improving swap or move, until
-// nobody has one) runs before it and again from its best groups.
+// The search: a descent (each person's best improving swap or move, until
+// nobody has one; in a large group a run of its members stands for all),
+// then simulated annealing over swaps and moves to escape that optimum, then
+// a descent again from the best groups met. The best groups met, in the order
+// conditions, weakest group, total, are what it returns, so the result is
+// never worse than the start. People in a broken condition first try every
+// group, before anything else.
 //
 // A person's score against a group is a dot product of the person's weights
 // with the group's trait counts, so it costs the same whatever the group's
@@ -52,9 +55,8 @@ public:
         }
         plan_ = workBudget();
         // Kept back for the last passes: the descent from the annealing's best
-        // groups (small groups), lifting the weakest group.
-        const bool smallGroups = slots_ <= kSmallGroup;
-        budget_ = plan_ - (smallGroups ? plan_ / 5 : 0) - (options_.liftWeakest ? plan_ / 10 : 0);
+        // groups, lifting the weakest group.
+        budget_ = plan_ - plan_ / 5 - (options_.liftWeakest ? plan_ / 10 : 0);
         findNeighbours();
         if (options_.evenSizes)
             spread();
@@ -64,25 +66,20 @@ public:
             keep();
         }
 
-        // Small groups: a quick descent first, and a last pass from the best
-        // groups the annealing met, so that nobody is left with an improving
-        // step. In large groups a person's best step costs a scan of every
-        // member of the other groups; there the annealing does it all.
-        if (smallGroups) {
-            queueAll();
-            localSearch();
-            keep();
-        }
+        // A descent to where nobody has an improving step first, so that the
+        // annealing starts from a local optimum and never ends below one; a
+        // last descent from the best groups it met.
+        queueAll();
+        localSearch();
+        keep();
         anneal();
         keep();
         if (!cancelled_) {
             budget_ = plan_ - (options_.liftWeakest ? plan_ / 10 : 0);
-            if (smallGroups) {
-                backToKept();
-                queueAll();
-                localSearch();
-                keep();
-            }
+            backToKept();
+            queueAll();
+            localSearch();
+            keep();
             if (options_.liftWeakest) {
                 budget_ = plan_;
                 backToKept();
@@ -220,9 +217,14 @@ private:
                 if (step.betterThan(best.broken, best.gain))
                     best = step;
             }
+            // A large group offers a run of its members from a random place
+            // (all of them to a person in a broken condition).
             const int *others = membersOf(b);
-            for (int k = 0; k < size(b); ++k) {
-                const int q = others[k];
+            const int count = size(b);
+            const int scanned = allGroups || count <= kScanWhole ? count : kScanWhole;
+            const int from = scanned < count ? random_.below(count) : 0;
+            for (int j = 0; j < scanned; ++j) {
+                const int q = others[(from + j) % count];
                 const auto qi = std::size_t(q);
                 if (locked_[qi])
                     continue;
@@ -410,8 +412,11 @@ private:
                 continue;
             const int a = group_[std::size_t(p)];
             takeStep(p, step);
-            touchedGroup(a);
-            touchedGroup(step.group);
+            // In a large group one member more or less changes little for the others.
+            if (size(a) <= kScanWhole)
+                touchedGroup(a);
+            if (size(step.group) <= kScanWhole)
+                touchedGroup(step.group);
             touched(p);
             if (step.partner >= 0)
                 touched(step.partner);
@@ -585,7 +590,7 @@ private:
     // A row of pair scores costs about as much as this many dot products per person.
     static constexpr std::int64_t kRowWorkDivisor = 16;
     static constexpr int kAllGroups = 32;
-    static constexpr int kSmallGroup = 32;
+    static constexpr int kScanWhole = 32;  // members of a group a descent step looks at
     static constexpr int kBestPartnerUpTo = 8;
     static constexpr long long kRoomyBudget = 50000;
     static constexpr double kWarmStart = 0.5;

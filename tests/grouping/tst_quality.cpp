@@ -213,8 +213,10 @@ private slots:
         }
         for (int round = 0; round < 12; ++round) {
             const int n = gen.between(17, 90);
-            const GroupTable t = buildGroups(gen.poolAtDensity(n, round % 2 ? 0.3 : 0.1), SizeOption::PeoplePerGroup,
-                                             round % 3 == 0 ? 2 : gen.between(3, 8));
+            const bool twoGroups = round % 4 == 3;  // large groups: pairs in halves, untuned
+            const GroupTable t = buildGroups(gen.poolAtDensity(n, round % 2 ? 0.3 : 0.1),
+                                             twoGroups ? SizeOption::AmountOfGroups : SizeOption::PeoplePerGroup,
+                                             twoGroups || round % 3 == 0 ? 2 : gen.between(3, 8));
             ImproveOptions options;
             options.workBudget = 400000;
             const BestPossible found = bestPossible(t);
