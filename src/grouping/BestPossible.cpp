@@ -99,11 +99,14 @@ public:
         findPartners();
         double best = evaluate();
         double step = kFirstStep;
-        for (int round = 0; round < kRounds; ++round) {
+        // Fewer rounds for many pairs, the steps shrinking as far in the end.
+        const int rounds = int(std::clamp<std::size_t>(kRoundWork / std::max<std::size_t>(1, pairs_.size()), 12, kRounds));
+        const double decay = std::pow(kStepDecay, double(kRounds) / double(rounds));
+        for (int round = 0; round < rounds; ++round) {
             for (std::size_t e = 0; e < pairs_.size(); ++e)
                 pairs_[e].shift -= step * (double(pairs_[e].countedByFirst) - double(pairs_[e].countedBySecond));
             best = std::min(best, evaluate());
-            step *= kStepDecay;
+            step *= decay;
         }
         // The total is a whole number: a bound above it by less than one is that number.
         return std::int64_t(std::floor(best + 1e-6));
@@ -227,7 +230,8 @@ private:
     }
 
     static constexpr int kTunedUpTo = 12;  // partners per person
-    static constexpr int kRounds = 120;
+    static constexpr std::size_t kRounds = 120;
+    static constexpr std::size_t kRoundWork = 20000000;  // pairs times rounds
     static constexpr double kFirstStep = 1.0;
     static constexpr double kStepDecay = 0.97;
 
