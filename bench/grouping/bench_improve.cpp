@@ -1,20 +1,27 @@
-// Compares Improve with two baselines on the quality measure: the Calculate
+// Compares Improve with baselines on the quality measure: the Calculate
 // groups, a plain local search (the best improving swap or move each time
-// until none is left), and a genetic algorithm of the kind team-forming
-// programs use (random assignments, tournament selection, ordered crossover,
-// swap mutation, elitism). Prints total, percentage of the upper bound and
-// time for each; asserts nothing. The baselines live here only.
+// until none is left: "ls" over every pair, quadratic, for small pools;
+// "pls" over the partners' groups, for any size), an iterated local search
+// given Improve's CPU time ("ils") and ten times it ("ils10"), and a genetic
+// algorithm of the kind team-forming programs use (random assignments,
+// tournament selection, ordered crossover, swap mutation, elitism). Prints
+// total, percentage of the best possible bound and time for each, and the
+// bound's ratio to the best total found; asserts nothing. With --exact, a
+// table of small pools (up to 16 people) where the bound is the exact best.
+// The baselines live here only.
 //
 //   bench_improve [--sizes 60,300,1000] [--layouts 4,5,g10] [--densities 5,15,30]
-//                 [--methods calc,ls,ga300,ga3000,improve] [--ga-seconds 10]
-//                 [--ls-max 1000] [--ga-max 1000]
+//                 [--methods calc,ls,pls,ils,ils10,ga300,ga3000,improve] [--ga-seconds 10]
+//                 [--ls-max 1000] [--ga-max 1000] [--exact 12,16]
 //
 // Layouts: a number k is "groups of k", gK is "K groups"; sizes up to 32767.
 // The defaults are kept small for a shared machine: the genetic algorithm
 // stops after 100 generations without gain or --ga-seconds (60 for the full
-// comparison); the plain local search is skipped above --ls-max people (it
-// takes two minutes at 4,000) and the genetic algorithm above --ga-max.
+// comparison); the quadratic local search is skipped above --ls-max people
+// (it takes two minutes at 4,000) and the genetic algorithm above --ga-max.
 
+#include "LocalSearchBaselines.h"
+#include "grouping/BestPossible.h"
 #include "grouping/GroupBuilder.h"
 #include "grouping/GroupImprover.h"
 #include "grouping/GroupQuality.h"
@@ -27,6 +34,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <ctime>
 #include <numeric>
 #include <random>
 #include <string>
@@ -280,9 +288,37 @@ int main(int argc, char **argv)
     const double gaSeconds = listOption(argc, argv, "--ga-seconds", "10").value(0).toDouble();
     const int lsMax = listOption(argc, argv, "--ls-max", "1000").value(0).toInt();
     const int gaMax = listOption(argc, argv, "--ga-max", "1000").value(0).toInt();
+    const QStringList exactSizes = listOption(argc, argv, "--exact", "");
+    if (!exactSizes.isEmpty()) {
+        // Small pools: Improve against the exact best (every grouping tried).
+        std::printf("people layout density   best  Improve  plain LS     time (bound)\n");
+        for (const QString &sizeText : exactSizes) {
+            const int n = sizeText.toInt();
+            for (const char *layout : {"3", "4", "5", "g3"}) {
+                for (int density : {10, 20, 30}) {
+                    testing::PoolGenerator gen(std::uint32_t(77 + n * 13 + density));
+                    const std::vector<ProfileRecord> people = gen.poolAtDensity(n, density / 100.0);
+                    const bool amount = layout[0] == 'g';
+                    const GroupTable calc = buildGroups(people, amount ? SizeOption::AmountOfGroups : SizeOption::PeoplePerGroup,
+                                                        QString::fromLatin1(layout + (amount ? 1 : 0)).toInt());
+                    auto start = Clock::now();
+                    const BestPossible best = bestPossible(calc);
+                    const double boundTime = secondsSince(start);
+                    const long long improved = assessGroups(improveGroups(calc, ImproveOptions{}).groups).total.score;
+                    static const ImproveOptions plainOptions;
+                    bench::Baseline plain(calc, plainOptions);
+                    plain.descend(60);
+                    std::printf("%6d %6s %6d%% %6lld %8lld %9lld %8.3f s%s\n", n, layout, density,
+                                static_cast<long long>(best.bound), improved, plain.total(), boundTime,
+                                best.exact ? "" : " (not exact)");
+                }
+            }
+        }
+        return 0;
+    }
     auto wanted = [&](const char *m) { return methods.contains(QLatin1String(m)); };
 
-    std::printf("method             total  of bound  vs plain LS      time\n");
+    std::printf("method             total  of best possible  vs plain LS      time\n");
     for (const QString &sizeText : sizes) {
         const int n = sizeText.toInt();
         for (const QString &densityText : densities) {
@@ -297,11 +333,19 @@ int main(int argc, char **argv)
                 const GroupTable calc = buildGroups(people, amount ? SizeOption::AmountOfGroups : SizeOption::PeoplePerGroup, value);
                 const double calcTime = secondsSince(start);
                 start = Clock::now();
-                const QualityReport report = assessGroups(calc);
+                const QualityReport plainReport = assessGroups(calc);
                 const double assessTime = secondsSince(start);
-                std::printf("\n%d people, density %s%%, %s %d (%d groups of %d slots); bound %lld (assessed in %.3f s)\n", n,
-                            qPrintable(densityText), amount ? "groups:" : "groups of", value, calc.NumGroups,
-                            calc.GroupSize, static_cast<long long>(report.bound), assessTime);
+                start = Clock::now();
+                const BestPossible best = bestPossible(calc);
+                const double boundTime = secondsSince(start);
+                QualityReport report = plainReport;
+                report.bound = best.bound;
+                std::printf("\n%d people, density %s%%, %s %d (%d groups of %d slots); best possible at most %lld "
+                            "(%.3f s; plain bound %lld, assessed in %.3f s)\n",
+                            n, qPrintable(densityText), amount ? "groups:" : "groups of", value, calc.NumGroups,
+                            calc.GroupSize, static_cast<long long>(best.bound), boundTime,
+                            static_cast<long long>(plainReport.bound), assessTime);
+                long long bestKnown = plainReport.total.score;
                 long long lsTotal = 0;
                 const Assignment startAssignment = d ? assignmentOf(calc, people) : Assignment{};
                 if (wanted("calc"))
@@ -310,6 +354,39 @@ int main(int argc, char **argv)
                     start = Clock::now();
                     lsTotal = plainLocalSearch(startAssignment, *d);
                     row("plain LS", lsTotal, report.bound, lsTotal, secondsSince(start));
+                    bestKnown = std::max(bestKnown, lsTotal);
+                }
+                static const ImproveOptions plainOptions;
+                if (wanted("pls")) {
+                    start = Clock::now();
+                    bench::Baseline plain(calc, plainOptions);
+                    const bool ended = plain.descend(120);
+                    if (lsTotal == 0)
+                        lsTotal = plain.total();
+                    row("partners LS", plain.total(), report.bound, lsTotal, secondsSince(start), ended ? "" : "stopped at 120 s");
+                    bestKnown = std::max(bestKnown, plain.total());
+                }
+                double improveCpu = 0;
+                long long improveTotal = 0;
+                if (wanted("improve") || wanted("ils") || wanted("ils10")) {
+                    start = Clock::now();
+                    const std::clock_t cpuStart = std::clock();
+                    const ImproveResult result = improveGroups(calc, ImproveOptions{});
+                    improveCpu = double(std::clock() - cpuStart) / CLOCKS_PER_SEC;
+                    const double t = secondsSince(start);
+                    improveTotal = assessGroups(result.groups).total.score;
+                    row("Improve", improveTotal, report.bound, lsTotal, t,
+                        QString::asprintf("%.2f s CPU", improveCpu).toStdString());
+                    bestKnown = std::max(bestKnown, improveTotal);
+                }
+                for (int times : {1, 10}) {
+                    if (!wanted(times == 1 ? "ils" : "ils10"))
+                        continue;
+                    start = Clock::now();
+                    bench::Baseline ils(calc, plainOptions);
+                    ils.iterate(improveCpu * times);
+                    row(times == 1 ? "ILS same CPU" : "ILS 10x CPU", ils.total(), report.bound, lsTotal, secondsSince(start));
+                    bestKnown = std::max(bestKnown, ils.total());
                 }
                 for (int population : {300, 3000}) {
                     const std::string name = "ga" + std::to_string(population);
@@ -321,14 +398,9 @@ int main(int argc, char **argv)
                                                              &generations);
                     row(("GA " + std::to_string(population)).c_str(), total, report.bound, lsTotal, secondsSince(start),
                         std::to_string(generations) + " generations");
+                    bestKnown = std::max(bestKnown, total);
                 }
-                if (wanted("improve")) {
-                    start = Clock::now();
-                    const ImproveResult result = improveGroups(calc, ImproveOptions{});
-                    const double t = secondsSince(start);
-                    const QualityReport after = assessGroups(result.groups);
-                    row("Improve", after.total.score, report.bound, lsTotal, t);
-                }
+                std::printf("    best possible / best found: %.3f\n", bestKnown > 0 ? double(best.bound) / double(bestKnown) : 0.0);
                 std::fflush(stdout);
             }
             delete d;

@@ -4,7 +4,11 @@
 #include "grouping/GroupImprover.h"
 
 #include <QAction>
+#include <QThread>
 #include <QUndoStack>
+
+#include <algorithm>
+#include <memory>
 
 namespace quorvia {
 
@@ -75,6 +79,30 @@ GroupArrangement::~GroupArrangement()
 {
     // The steps refer back to this object: drop them first.
     undoStack_->clear();
+    for (QThread *worker : bestPossibleWorkers_) {
+        worker->wait();
+        delete worker;
+    }
+}
+
+void GroupArrangement::startBestPossible()
+{
+    bestPossible_.reset();
+    const unsigned long long ticket = ++bestPossibleTicket_;
+    if (!hasGroups())
+        return;
+    auto result = std::make_shared<BestPossible>();
+    QThread *worker = QThread::create([layout = groups_, result] { *result = quorvia::bestPossible(layout); });
+    bestPossibleWorkers_.push_back(worker);
+    connect(worker, &QThread::finished, this, [this, worker, ticket, result] {
+        bestPossibleWorkers_.erase(std::find(bestPossibleWorkers_.begin(), bestPossibleWorkers_.end(), worker));
+        worker->deleteLater();
+        if (ticket != bestPossibleTicket_)
+            return;  // a later Calculate came in meanwhile
+        bestPossible_ = *result;
+        emit bestPossibleChanged();
+    });
+    worker->start(QThread::LowPriority);
 }
 
 void GroupArrangement::reset(GroupTable groups)
@@ -85,6 +113,7 @@ void GroupArrangement::reset(GroupTable groups)
     personPins_.assign(groups_.slotRecords.size(), 0);
     groupPins_.assign(std::size_t(std::max(groups_.NumGroups, 0)), 0);
     quality_.reset(groups_, &slotPeople_);
+    startBestPossible();
     announceChange();
 }
 
@@ -284,10 +313,25 @@ void GroupArrangement::exchange(Slot a, Slot b)
 
 void GroupArrangement::replaceTable(const GroupTable &table)
 {
-    // Improve keeps pinned people in their slots, so the pins stay valid;
-    // its people are the ones already counted for the bound.
+    // Improve keeps pinned people in their groups but may close up a gap
+    // before them: a pin follows its person within the group. Its people are
+    // the ones already counted for the bound.
+    std::vector<std::pair<ProfileRecord, int>> pinned;  // the person and their group
+    for (std::size_t i = 0; i < personPins_.size() && i < groups_.slotRecords.size(); ++i) {
+        if (personPins_[i] != 0)
+            pinned.emplace_back(groups_.slotRecords[i], int(i) / groups_.GroupSize);
+    }
     groups_ = table;
-    personPins_.resize(groups_.slotRecords.size(), 0);
+    personPins_.assign(groups_.slotRecords.size(), 0);
+    for (const auto &[person, g] : pinned) {
+        for (int s = 0; g < groups_.NumGroups && s < groups_.GroupSize; ++s) {
+            const std::size_t i = indexOf({g, s});
+            if (personPins_[i] == 0 && groups_.slotRecords[i] == person) {
+                personPins_[i] = 1;
+                break;
+            }
+        }
+    }
     if (!quality_.rearrange(groups_, &slotPeople_))
         quality_.reset(groups_, &slotPeople_);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "grouping/BestPossible.h"
 #include "grouping/GroupQuality.h"
 #include "grouping/QualityTracker.h"
 #include "grouping/GroupTable.h"
@@ -8,9 +9,11 @@
 #include <QString>
 
 #include <functional>
+#include <optional>
 #include <vector>
 
 class QAction;
+class QThread;
 class QUndoStack;
 
 namespace quorvia {
@@ -35,6 +38,11 @@ public:
 
     const GroupTable &groups() const { return groups_; }
     const QualityReport &report() const { return quality_.report(); }
+    // How high any grouping of the calculated people into these slots can
+    // score: worked out once per Calculate on a worker thread, so null
+    // until it is ready (bestPossibleChanged says when). Hand moves, Improve
+    // and undo do not change it.
+    const BestPossible *bestPossible() const { return bestPossible_ ? &*bestPossible_ : nullptr; }
     QUndoStack *undoStack() const { return undoStack_; }
     // Undo and Redo items that name the step, with Ctrl+Z and Ctrl+Shift+Z,
     // for each window that changes the groups; `say` tells the window's
@@ -76,6 +84,8 @@ public:
 signals:
     // After every change of the groups or the pins, undo and redo included.
     void changed();
+    // The best possible total is known (it is not a change of the groups).
+    void bestPossibleChanged();
 
 private:
     friend class ArrangementStep;
@@ -100,6 +110,7 @@ private:
     void replaceTable(const GroupTable &table);
     // Tells the listeners of a change; the quality is up to date by then.
     void announceChange();
+    void startBestPossible();
 
     GroupTable groups_;
     GroupTable saved_;
@@ -110,6 +121,9 @@ private:
     std::vector<char> groupPins_;   // per group
     QUndoStack *undoStack_ = nullptr;
     unsigned long long revision_ = 0;
+    std::optional<BestPossible> bestPossible_;
+    unsigned long long bestPossibleTicket_ = 0;  // which Calculate the running work is for
+    std::vector<QThread *> bestPossibleWorkers_;
 };
 
 } // namespace quorvia

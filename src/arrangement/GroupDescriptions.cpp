@@ -4,6 +4,8 @@
 #include "grouping/GroupQuality.h"
 #include "pool/PoolListing.h"
 
+#include <QCoreApplication>
+
 namespace quorvia {
 namespace {
 
@@ -29,6 +31,38 @@ QString signedScore(long long score)
     if (score < 0)
         return QChar(0x2212) + QString::number(-score);
     return QStringLiteral("0");
+}
+
+QString bestPossibleWords(long long score, const BestPossible *best)
+{
+    if (!best)
+        return QCoreApplication::translate("Quality", "best possible: computing...");
+    if (score >= best->bound)
+        return QCoreApplication::translate("Quality", "best possible");
+    if (score >= 0 && best->bound > 0)
+        return QCoreApplication::translate("Quality", "at least %1% of the best possible")
+            .arg(100 * score / best->bound);
+    return QCoreApplication::translate("Quality", "below the best possible (at most %1)").arg(signedScore(best->bound));
+}
+
+QString bestPossibleToolTip(long long score, const BestPossible *best)
+{
+    if (!best)
+        return QCoreApplication::translate("Quality", "Working out how high any grouping of these people can score...");
+    const QString how = best->exact
+        ? QCoreApplication::translate("Quality", "found by trying every grouping of these people")
+        : QCoreApplication::translate("Quality", "proven by sharing out each pair's points between its two people");
+    QString text = QCoreApplication::translate("Quality",
+                                               "No grouping of these people into these groups can score more than %1 "
+                                               "(%2).")
+                       .arg(signedScore(best->bound), how);
+    if (score >= best->bound)
+        text += QLatin1Char(' ') + QCoreApplication::translate("Quality", "These groups reach it: none can do better.");
+    else if (!best->exact)
+        text += QLatin1Char(' ')
+            + QCoreApplication::translate("Quality", "The best grouping may score less than that, so these groups "
+                                                     "may be closer to the best than the figure says.");
+    return text;
 }
 
 QStringList groupConflictLines(const GroupTable &groups, int group, int maxConflicts)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "grouping/BestPossible.h"
 #include "grouping/GroupTable.h"
 #include "pool/PoolListing.h"  // personName: how steps and explanations name people
 #include "pool/ProfileRecord.h"
@@ -11,6 +12,14 @@ namespace quorvia {
 
 // A signed score as the read-outs show it: "+3", "0", "\u22122".
 QString signedScore(long long score);
+
+// How a total compares with the best possible: "best possible" when it
+// reaches the proven bound, "at least 87% of the best possible" otherwise
+// (rounded down, so that it stays true), "best possible: computing..." while
+// the bound is not ready (null).
+QString bestPossibleWords(long long score, const BestPossible *best);
+// What the words rest on, for a tooltip.
+QString bestPossibleToolTip(long long score, const BestPossible *best);
 
 // The conflicts of one group, each as "Ann Lee and Bob Smith: −2" followed by
 // its explanation lines indented. Huge groups are looked at only up to

@@ -1,6 +1,7 @@
 #include "arrangement/ImproveRun.h"
 
 #include "arrangement/GroupArrangement.h"
+#include "arrangement/GroupDescriptions.h"
 #include "grouping/GroupImprover.h"
 
 #include <QApplication>
@@ -13,12 +14,6 @@
 #include <memory>
 
 namespace quorvia {
-namespace {
-
-QString percent(double value) { return QString::number(value, 'f', 1) + QLatin1Char('%'); }
-
-} // namespace
-
 QString improveArrangement(QWidget *parent, GroupArrangement &arrangement, bool evenSizes)
 {
     if (!arrangement.hasGroups())
@@ -99,20 +94,20 @@ QString improveArrangement(QWidget *parent, GroupArrangement &arrangement, bool 
                                    : QApplication::translate("Improve", "Improve");
     const bool changed = arrangement.applyImproved(result.groups, name);
     const QualityReport &report = arrangement.report();
-    const QString percentText = percent(report.percentOfBound);
+    const QString percentText = bestPossibleWords(report.total.score, arrangement.bestPossible());
     if (result.cancelled && !changed)
         return QApplication::translate("Improve", "Improve cancelled before it found better groups; they are as they were.");
     if (result.cancelled)
-        return QApplication::translate("Improve", "Improve cancelled; kept the best groups found so far: total score %1 to %2, %3 of an upper bound.")
+        return QApplication::translate("Improve", "Improve cancelled; kept the best groups found so far: total score %1 to %2; %3.")
             .arg(before).arg(report.total.score).arg(percentText);
     if (!changed)
-        return QApplication::translate("Improve", "Improve found no better groups: total score %1, %2 of an upper bound.")
+        return QApplication::translate("Improve", "Improve found no better groups: total score %1; %2.")
             .arg(before).arg(percentText);
     // Spreading to even sizes may cost score; the message must not claim a gain then.
     if (evenSizes)
-        return QApplication::translate("Improve", "Evened the group sizes and improved the groups: total score %1 to %2, %3 of an upper bound.")
+        return QApplication::translate("Improve", "Evened the group sizes and improved the groups: total score %1 to %2; %3.")
             .arg(before).arg(report.total.score).arg(percentText);
-    return QApplication::translate("Improve", "Improved the groups: total score %1 to %2, %3 of an upper bound.")
+    return QApplication::translate("Improve", "Improved the groups: total score %1 to %2; %3.")
         .arg(before).arg(report.total.score).arg(percentText);
 }
 

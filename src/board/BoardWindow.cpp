@@ -35,6 +35,7 @@ BoardWindow::BoardWindow(GroupArrangement *arrangement, QWidget *parent)
     connect(view_, &BoardView::message, this, &BoardWindow::say);
     connect(view_, &BoardView::currentChanged, this, &BoardWindow::updateActions);
     connect(model_, &BoardModel::changed, this, &BoardWindow::updateActions);
+    connect(arrangement_, &GroupArrangement::bestPossibleChanged, this, &BoardWindow::updateActions);
     updateActions();
 }
 
@@ -103,10 +104,11 @@ void BoardWindow::updateActions()
     mnuPinGroup->setChecked(model_->isGroupPinned(at.group));
     mnuImprove->setEnabled(arrangement_->hasGroups());
     const QualityReport &report = arrangement_->report();
-    lblTotal->setText(tr("  Total score %1, %2; %3% of an upper bound")
+    lblTotal->setText(tr("  Total score %1, %2; %3")
                           .arg(signedScore(report.total.score))
                           .arg(countText(report.total.conflicts, tr("conflict"), tr("conflicts")))
-                          .arg(QString::number(report.percentOfBound, 'f', 1)));
+                          .arg(bestPossibleWords(report.total.score, arrangement_->bestPossible())));
+    lblTotal->setToolTip(bestPossibleToolTip(report.total.score, arrangement_->bestPossible()));
 }
 
 void BoardWindow::buildList()

@@ -1,5 +1,6 @@
 #include "cli/GroupsQuality.h"
 
+#include "grouping/BestPossible.h"
 #include "grouping/GroupImprover.h"
 #include "grouping/GroupQuality.h"
 
@@ -27,6 +28,7 @@ GroupTable improvedGroups(const GroupTable &groups, bool even, const std::vector
 QString qualityReportText(const GroupTable &groups)
 {
     const QualityReport report = assessGroups(groups);
+    const BestPossible best = bestPossible(groups);
     QString text;
     for (std::size_t g = 0; g < report.groups.size(); ++g) {
         const GroupFit &fit = report.groups[g];
@@ -36,8 +38,8 @@ QString qualityReportText(const GroupTable &groups)
                 .arg(report.total.people)
                 .arg(report.total.score)
                 .arg(report.total.conflicts)
-                .arg(report.bound)
-                .arg(report.percentOfBound, 0, 'f', 1);
+                .arg(best.bound)
+                .arg(percentOf(report.total.score, best.bound), 0, 'f', 1);
     return text;
 }
 

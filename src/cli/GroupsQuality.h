@@ -14,7 +14,8 @@ namespace quorvia::cli {
 GroupTable improvedGroups(const GroupTable &groups, bool even, const std::vector<ProfileRecord> &kept);
 
 // One line per group, "group<TAB>people<TAB>score<TAB>conflicts", then
-// "total<TAB>people<TAB>score<TAB>conflicts<TAB>bound<TAB>percent".
+// "total<TAB>people<TAB>score<TAB>conflicts<TAB>bound<TAB>percent", the bound
+// being the proven best possible total for the people and the slots.
 QString qualityReportText(const GroupTable &groups);
 
 } // namespace quorvia::cli

@@ -99,6 +99,7 @@ QualityReadout::QualityReadout(const GroupArrangement *arrangement, QWidget *par
     connect(tblQuality->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [this](const QModelIndex &current) { showConflictsOf(current.isValid() ? current.row() : -1); });
     connect(arrangement, &GroupArrangement::changed, this, &QualityReadout::refresh);
+    connect(arrangement, &GroupArrangement::bestPossibleChanged, this, &QualityReadout::refresh);
     refresh();
 }
 
@@ -107,12 +108,11 @@ QString QualityReadout::totalText() const
     if (!arrangement_->hasGroups())
         return tr("No groups yet.");
     const QualityReport &report = arrangement_->report();
-    return tr("Total: %1 people, score %2, %3 conflicts; %4% of an upper bound (%5)")
+    return tr("Total: %1 people, score %2, %3 conflicts; %4")
         .arg(report.total.people)
         .arg(signedScore(report.total.score))
         .arg(report.total.conflicts)
-        .arg(QString::number(report.percentOfBound, 'f', 1))
-        .arg(signedScore(report.bound));
+        .arg(bestPossibleWords(report.total.score, arrangement_->bestPossible()));
 }
 
 void QualityReadout::refresh()
@@ -120,6 +120,9 @@ void QualityReadout::refresh()
     const int current = tblQuality->currentIndex().row();
     model_->refresh();
     lblQualityTotal->setText(totalText());
+    lblQualityTotal->setToolTip(arrangement_->hasGroups() ? bestPossibleToolTip(arrangement_->report().total.score,
+                                                                                arrangement_->bestPossible())
+                                                          : QString());
     if (current >= 0 && current < model_->rowCount())
         tblQuality->setCurrentIndex(model_->index(current, 0));
     // The same row again is no change of row, yet its conflicts may have changed.

@@ -33,7 +33,7 @@ private:
 };
 
 // The compact quality read-out under the groups box: the table of groups, a
-// total line with the share of an upper bound, and the explanation of the
+// total line that compares the total with the best possible, and the explanation of the
 // conflicts of the group that is selected (hovering a row shows it too).
 class QualityReadout : public QWidget {
     Q_OBJECT

@@ -1,0 +1,257 @@
+#include "grouping/BestPossible.h"
+
+#include "grouping/PairScan.h"
+#include "grouping/TraitMasks.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <vector>
+
+// Two proofs that no grouping scores more than the figure given.
+//
+// Small pools: every grouping, by dynamic programming over the sets of
+// people already placed (the next group always takes the first person left),
+// so the figure is the best total itself.
+//
+// Larger pools: a group's score is the sum over its people of what each
+// gets from the others, a pair's score split between its two people in any
+// proportion. Whatever the split, a person in a group of s can get no more
+// than the sum of their s - 1 highest shares, so the sum of those over all
+// people is a bound (halves for everybody is the plain bound). The split is
+// then tuned, pair by pair, towards agreement (a subgradient method on the
+// pairs' shares): a person who counts a partner who does not count them back
+// gives some of the pair's points to the partner. Only each person's best
+// partners are tuned; every other pair keeps halves, and its share is counted
+// as the highest it can be (half the score just below the best partners').
+// In large groups (more than 13 people) the halves stay untuned.
+
+namespace quorvia {
+namespace {
+
+using grouping::TraitMasks;
+
+std::vector<TraitMasks> peopleOf(const GroupTable &layout)
+{
+    std::vector<TraitMasks> people;
+    for (const ProfileRecord &r : layout.slotRecords) {
+        if (isPerson(r))
+            people.emplace_back(r);
+    }
+    return people;
+}
+
+std::int64_t exactBest(const std::vector<TraitMasks> &people, int groups, int groupSize)
+{
+    const int n = int(people.size());
+    const unsigned full = (1u << n) - 1;
+    std::vector<int> score(std::size_t(1) << n, 0);  // the score of every set of people as one group
+    for (unsigned set = 1; set <= full; ++set) {
+        const int top = 31 - __builtin_clz(set);
+        const unsigned rest = set & ~(1u << top);
+        int sum = score[rest];
+        for (unsigned r = rest; r; r &= r - 1)
+            sum += grouping::pairScore(people[std::size_t(top)], people[std::size_t(__builtin_ctz(r))]);
+        score[set] = sum;
+    }
+    constexpr std::int64_t kNone = std::numeric_limits<std::int64_t>::min();
+    std::vector<std::int64_t> now(std::size_t(full) + 1, kNone), next;
+    now[0] = 0;
+    std::int64_t best = n == 0 ? 0 : kNone;
+    for (int g = 0; g < std::min(groups, n); ++g) {
+        next.assign(now.size(), kNone);
+        for (unsigned placed = 0; placed < full; ++placed) {
+            if (now[placed] == kNone)
+                continue;
+            const unsigned left = full & ~placed;
+            const unsigned first = left & (0u - left);
+            const unsigned others = left & ~first;
+            // Every set of others the first person left can be grouped with.
+            for (unsigned with = others;; with = (with - 1) & others) {
+                if (__builtin_popcount(with) < groupSize) {
+                    const unsigned group = with | first;
+                    next[placed | group] = std::max(next[placed | group], now[placed] + score[group]);
+                }
+                if (with == 0)
+                    break;
+            }
+        }
+        now.swap(next);
+        best = std::max(best, now[full]);
+    }
+    return best;
+}
+
+class SplitBound {
+public:
+    SplitBound(const std::vector<TraitMasks> &people, int groups, int groupSize)
+        : people_(people), n_(int(people.size())), take_(groupSize - 1),
+          everyoneFull_(std::int64_t(groups) * groupSize == std::int64_t(people.size()))
+    {
+    }
+
+    std::int64_t run()
+    {
+        if (n_ < 2 || take_ <= 0)
+            return 0;
+        if (take_ > kTunedUpTo)
+            return halves();
+        findPartners();
+        double best = evaluate();
+        double step = kFirstStep;
+        // Fewer rounds for many pairs, the steps shrinking as far in the end.
+        const int rounds = int(std::clamp<std::size_t>(kRoundWork / std::max<std::size_t>(1, pairs_.size()), 12, kRounds));
+        const double decay = std::pow(kStepDecay, double(kRounds) / double(rounds));
+        for (int round = 0; round < rounds; ++round) {
+            for (std::size_t e = 0; e < pairs_.size(); ++e)
+                pairs_[e].shift -= step * (double(pairs_[e].countedByFirst) - double(pairs_[e].countedBySecond));
+            best = std::min(best, evaluate());
+            step *= decay;
+        }
+        // The total is a whole number: a bound above it by less than one is that number.
+        return std::int64_t(std::floor(best + 1e-6));
+    }
+
+private:
+    struct Pair {
+        int first, second;
+        double half;   // half the pair's score
+        double shift;  // moved from the second person's share to the first's
+        bool countedByFirst = false, countedBySecond = false;
+    };
+
+    void findPartners()
+    {
+        const int partners = std::min(n_ - 1, std::max(2 * take_ + 8, 24));
+        const bool withRest = partners < n_ - 1;
+        std::vector<std::vector<int>> chosen(static_cast<std::size_t>(n_));
+        rest_.assign(std::size_t(n_), 0.0);
+        const grouping::PairScan scan(people_);
+        grouping::forRowsInParts(n_, [&](int part, int parts) {
+            grouping::PairScan::Row row;
+            std::vector<int> best;
+            std::vector<std::pair<int, int>> ranked;
+            for (int p = part; p < n_; p += parts) {
+                scan.best(p, partners + (withRest ? 1 : 0), &best, row);
+                ranked.clear();
+                for (int q : best)
+                    ranked.push_back({-grouping::pairScore(people_[std::size_t(p)], people_[std::size_t(q)]), q});
+                std::sort(ranked.begin(), ranked.end());
+                if (withRest) {
+                    rest_[std::size_t(p)] = -ranked.back().first / 2.0;
+                    ranked.pop_back();
+                }
+                for (const auto &r : ranked)
+                    chosen[std::size_t(p)].push_back(r.second);
+            }
+        });
+        // Each pair once, whoever chose whom.
+        std::vector<std::pair<int, int>> all;
+        for (int p = 0; p < n_; ++p)
+            for (int q : chosen[std::size_t(p)])
+                all.push_back({std::min(p, q), std::max(p, q)});
+        std::sort(all.begin(), all.end());
+        all.erase(std::unique(all.begin(), all.end()), all.end());
+        incident_.assign(std::size_t(n_), {});
+        for (const auto &[p, q] : all) {
+            incident_[std::size_t(p)].push_back(int(pairs_.size()));
+            incident_[std::size_t(q)].push_back(int(pairs_.size()));
+            pairs_.push_back(Pair{p, q, grouping::pairScore(people_[std::size_t(p)], people_[std::size_t(q)]) / 2.0, 0.0});
+        }
+    }
+
+    // Halves for every pair, untuned: in large groups tuning gains little
+    // and every person would have hundreds of partners to tune.
+    std::int64_t halves() const
+    {
+        const grouping::PairScan scan(people_);
+        std::vector<std::int64_t> sums(grouping::kMaxRowParts, 0);
+        const int take = std::min(take_, n_ - 1);
+        grouping::forRowsInParts(n_, [&](int part, int parts) {
+            grouping::PairScan::Row row;
+            std::vector<int> best;
+            std::int64_t sum = 0;
+            for (int p = part; p < n_; p += parts) {
+                scan.best(p, take, &best, row);
+                for (int q : best) {
+                    const int score = grouping::pairScore(people_[std::size_t(p)], people_[std::size_t(q)]);
+                    sum += everyoneFull_ ? score : std::max(score, 0);
+                }
+            }
+            sums[std::size_t(part)] = sum;
+        });
+        std::int64_t twice = 0;
+        for (std::int64_t sum : sums)
+            twice += sum;
+        return twice / 2;
+    }
+
+    // The bound for the present split; marks which shares each person counts.
+    double evaluate()
+    {
+        double total = 0;
+        std::vector<std::pair<double, int>> shares;  // (share, pair), highest first
+        for (int p = 0; p < n_; ++p) {
+            shares.clear();
+            for (int e : incident_[std::size_t(p)]) {
+                Pair &pair = pairs_[std::size_t(e)];
+                const bool first = pair.first == p;
+                shares.push_back({first ? pair.half + pair.shift : pair.half - pair.shift, e});
+                (first ? pair.countedByFirst : pair.countedBySecond) = false;
+            }
+            const auto counted = shares.begin() + std::min<std::ptrdiff_t>(take_, std::ptrdiff_t(shares.size()));
+            std::partial_sort(shares.begin(), counted, shares.end(), [](const auto &a, const auto &b) {
+                return a.first != b.first ? a.first > b.first : a.second < b.second;
+            });
+            const int others = n_ - 1 - int(shares.size());  // pairs not tuned, each at most rest_[p]
+            std::size_t next = 0;
+            int restUsed = 0;
+            for (int k = 0; k < take_; ++k) {
+                const bool haveShare = next < shares.size();
+                const bool haveRest = restUsed < others;
+                if (!haveShare && !haveRest)
+                    break;
+                const bool useShare = haveShare && (!haveRest || shares[next].first >= rest_[std::size_t(p)]);
+                const double value = useShare ? shares[next].first : rest_[std::size_t(p)];
+                // In groups of different sizes a person may have fewer partners: only gains count.
+                if (!everyoneFull_ && value <= 0)
+                    break;
+                total += value;
+                if (useShare) {
+                    Pair &pair = pairs_[std::size_t(shares[next].second)];
+                    (pair.first == p ? pair.countedByFirst : pair.countedBySecond) = true;
+                    ++next;
+                } else {
+                    ++restUsed;
+                }
+            }
+        }
+        return total;
+    }
+
+    static constexpr int kTunedUpTo = 12;  // partners per person
+    static constexpr std::size_t kRounds = 120;
+    static constexpr std::size_t kRoundWork = 20000000;  // pairs times rounds
+    static constexpr double kFirstStep = 1.0;
+    static constexpr double kStepDecay = 0.97;
+
+    const std::vector<TraitMasks> &people_;
+    const int n_;
+    const int take_;
+    const bool everyoneFull_;
+    std::vector<Pair> pairs_;
+    std::vector<std::vector<int>> incident_;
+    std::vector<double> rest_;
+};
+
+} // namespace
+
+BestPossible bestPossible(const GroupTable &layout)
+{
+    const std::vector<TraitMasks> people = peopleOf(layout);
+    if (int(people.size()) <= kExactBestUpTo)
+        return {exactBest(people, layout.NumGroups, layout.GroupSize), true};
+    return {SplitBound(people, layout.NumGroups, layout.GroupSize).run(), false};
+}
+
+} // namespace quorvia

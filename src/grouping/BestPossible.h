@@ -1,0 +1,29 @@
+#pragma once
+
+#include "grouping/GroupTable.h"
+
+#include <cstdint>
+
+namespace quorvia {
+
+// How high the total score of any grouping of some people into a slot
+// layout (NumGroups groups of at most GroupSize people) can be. The bound is
+// proven, not estimated: no grouping scores more. On small pools it is the
+// best total itself, found by trying every grouping (`exact`); otherwise a
+// relaxation whose figure is then lowered by a few hundred rounds of
+// exchanging points between the two people of each likely pair.
+struct BestPossible {
+    std::int64_t bound = 0;
+    bool exact = false;
+};
+
+// The people are the table's slots whose HasData is not 0; where they sit
+// does not matter, only NumGroups and GroupSize. Deterministic; under a
+// second for a thousand people, about two for 32,767 (a few helper threads
+// share the rows); safe to call from any thread.
+BestPossible bestPossible(const GroupTable &layout);
+
+// Up to this many people the bound is the exact best.
+constexpr int kExactBestUpTo = 16;
+
+} // namespace quorvia
