@@ -15,6 +15,7 @@ class QUndoStack;
 
 namespace quorvia {
 
+class PoolRules;
 struct ImproveOptions;
 
 // The groups the user works on after a Calculate, shared by the main window
@@ -44,6 +45,8 @@ public:
     // Counts every change, so long work can tell whether its start is still current.
     unsigned long long revision() const { return revision_; }
     bool hasGroups() const { return groups_.NumGroups > 0 && groups_.GroupSize > 0; }
+    // The pool's rules, which Improve meets and the windows check the groups against.
+    PoolRules *rules() const { return rules_; }
 
     // A new Calculate: replaces everything, clears the history and the pins.
     void reset(GroupTable groups);
@@ -110,6 +113,7 @@ private:
     std::vector<char> groupPins_;   // per group
     QUndoStack *undoStack_ = nullptr;
     unsigned long long revision_ = 0;
+    PoolRules *rules_ = nullptr;
 };
 
 } // namespace quorvia

@@ -3,6 +3,7 @@
 #include "arrangement/GroupArrangement.h"
 #include "arrangement/GroupDescriptions.h"
 #include "arrangement/ImproveRun.h"
+#include "arrangement/ImproveWithRules.h"
 #include "board/BoardModel.h"
 #include "board/BoardView.h"
 
@@ -177,7 +178,7 @@ void BoardWindow::mnuPinGroup_Click()
 
 void BoardWindow::mnuImprove_Click()
 {
-    say(improveArrangement(this, *arrangement_, chkEvenSizes->isChecked()));
+    say(improveWithRules(this, *arrangement_, chkEvenSizes->isChecked()));
 }
 
 } // namespace quorvia

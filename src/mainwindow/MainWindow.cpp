@@ -227,6 +227,7 @@ bool MainWindow::LoadPoolList(QString *error)
     std::vector<ProfileRecord> records;
     const bool ok = PoolFile::readAll(PoolPath, &records, error);
     showPoolList(ok ? records : std::vector<ProfileRecord>());
+    poolRulesFollow(ok ? records : std::vector<ProfileRecord>());
     return ok;
 }
 
@@ -263,6 +264,7 @@ ProfilesWindow *MainWindow::profilesWindow()
         profiles_->setPoolPath(PoolPath);
         profiles_->setReadOnly(readOnly_);
         connect(profiles_, &ProfilesWindow::statusMessage, this, &MainWindow::showStatus);
+        connect(profiles_, &ProfilesWindow::recordDeleted, this, &MainWindow::personDeleted);
         connect(profiles_, &ProfilesWindow::poolChanged, this, [this] {
             QString error;
             if (!LoadPoolList(&error))

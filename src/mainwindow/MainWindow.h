@@ -29,6 +29,7 @@ class PoolFilterModel;
 class PoolListModel;
 class PoolLock;
 class ProfilesWindow;
+class RulesWindow;
 
 // The main window (frmMain): the selection list of the current pool, the
 // group-size inputs, Calculate and the groups it produced.
@@ -86,6 +87,7 @@ public slots:
     void mnuExportPoolCsv_Click();
     void mnuImprove_Click();
     void mnuArrangeGroups_Click();
+    void mnuRules_Click();
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -184,6 +186,12 @@ private:
     QAction *mnuImprove = nullptr;
     QAction *mnuEvenSizes = nullptr;
     QAction *mnuArrangeGroups = nullptr;
+    // The pool's rules and their window (MainWindowRules.cpp).
+    void setUpRules();
+    void poolRulesFollow(const std::vector<ProfileRecord> &records);
+    void personDeleted(int recordNumber);
+    RulesWindow *frmRules = nullptr;
+    QAction *mnuRules = nullptr;
 };
 
 } // namespace quorvia

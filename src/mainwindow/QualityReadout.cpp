@@ -2,6 +2,7 @@
 
 #include "arrangement/GroupArrangement.h"
 #include "arrangement/GroupDescriptions.h"
+#include "arrangement/PoolRules.h"
 
 #include <QHeaderView>
 #include <QLabel>
@@ -95,6 +96,12 @@ QualityReadout::QualityReadout(const GroupArrangement *arrangement, QWidget *par
     layout->addWidget(tblQuality);
     layout->addWidget(lblQualityTotal);
     layout->addWidget(txtConflicts);
+    txtRulesStatus = new QPlainTextEdit(this);
+    txtRulesStatus->setObjectName(QStringLiteral("txtRulesStatus"));
+    txtRulesStatus->setReadOnly(true);
+    txtRulesStatus->setMaximumHeight(txtRulesStatus->fontMetrics().height() * 5);
+    layout->addWidget(txtRulesStatus);
+    connect(arrangement->rules(), &PoolRules::changed, this, &QualityReadout::refresh);
 
     connect(tblQuality->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [this](const QModelIndex &current) { showConflictsOf(current.isValid() ? current.row() : -1); });
@@ -107,12 +114,14 @@ QString QualityReadout::totalText() const
     if (!arrangement_->hasGroups())
         return tr("No groups yet.");
     const QualityReport &report = arrangement_->report();
+    const QString rules = rulesSummary(arrangement_->rules()->check(arrangement_->groups()));
     return tr("Total: %1 people, score %2, %3 conflicts; %4% of an upper bound (%5)")
         .arg(report.total.people)
         .arg(signedScore(report.total.score))
         .arg(report.total.conflicts)
         .arg(QString::number(report.percentOfBound, 'f', 1))
-        .arg(signedScore(report.bound));
+        .arg(signedScore(report.bound))
+        + (rules.isEmpty() ? QString() : QStringLiteral("; ") + rules);
 }
 
 void QualityReadout::refresh()
@@ -124,6 +133,7 @@ void QualityReadout::refresh()
         tblQuality->setCurrentIndex(model_->index(current, 0));
     // The same row again is no change of row, yet its conflicts may have changed.
     showConflictsOf(tblQuality->currentIndex().row());
+    showRules();
 }
 
 void QualityReadout::showConflictsOf(int group)

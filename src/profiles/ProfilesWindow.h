@@ -70,6 +70,8 @@ public:
 signals:
     // The pool file was changed by a save or a deletion: the owner rebuilds its list.
     void poolChanged();
+    // Record `number` was deleted; the later records moved down by one.
+    void recordDeleted(int number);
     // What a save or a deletion did, for the status bar.
     void statusMessage(const QString &text);
 
