@@ -57,6 +57,11 @@ void BoardWindow::buildActions()
     mnuPinPerson->setCheckable(true);
     mnuPinGroup = action(mnuPerson, "mnuPinGroup", tr("Pin &Group"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_L));
     mnuPinGroup->setCheckable(true);
+    mnuPerson->addSeparator();
+    mnuKeepApartFrom = action(mnuPerson, "mnuKeepApartFrom", tr("Keep &Apart From..."), QKeySequence());
+    mnuKeepTogetherWith = action(mnuPerson, "mnuKeepTogetherWith", tr("Keep &Together With..."), QKeySequence());
+    connect(mnuKeepApartFrom, &QAction::triggered, this, &BoardWindow::mnuKeepApartFrom_Click);
+    connect(mnuKeepTogetherWith, &QAction::triggered, this, &BoardWindow::mnuKeepTogetherWith_Click);
 
     QMenu *mnuGroups = menuBar()->addMenu(tr("Gro&ups"));
     mnuImprove = action(mnuGroups, "mnuImprove", tr("&Improve"), QKeySequence(Qt::CTRL | Qt::Key_I));
@@ -91,6 +96,8 @@ void BoardWindow::updateActions()
     mnuMoveToGroup->setEnabled(person && model_->groupCount() > 1);
     mnuSwapWith->setEnabled(person && model_->groupCount() > 1);
     mnuPinPerson->setEnabled(person);
+    mnuKeepApartFrom->setEnabled(person);
+    mnuKeepTogetherWith->setEnabled(person);
     mnuPinPerson->setChecked(model_->isPinned(at));
     mnuPinGroup->setEnabled(at.group >= 0);
     mnuPinGroup->setChecked(model_->isGroupPinned(at.group));

@@ -31,6 +31,9 @@ public slots:
     void mnuPinPerson_Click();
     void mnuPinGroup_Click();
     void mnuImprove_Click();
+    // A rule for the person picked and others chosen from the pool (BoardWindowRules.cpp).
+    void mnuKeepApartFrom_Click();
+    void mnuKeepTogetherWith_Click();
 
 private:
     void buildActions();
@@ -49,6 +52,9 @@ private:
     QAction *mnuPinPerson = nullptr;
     QAction *mnuPinGroup = nullptr;
     QAction *mnuImprove = nullptr;
+    QAction *mnuKeepApartFrom = nullptr;
+    QAction *mnuKeepTogetherWith = nullptr;
+    void addRuleForCurrent(bool apart);
     QAction *mnuClose = nullptr;
     bool placed_ = false;
 };

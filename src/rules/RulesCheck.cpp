@@ -42,6 +42,7 @@ struct Spread {
     int lo = 0;
     int hi = 0;
     QStringList offending;  // "group 4 has 0"
+    std::vector<int> groups;
     std::vector<int> breakers;  // people in groups above the range
 };
 
@@ -64,8 +65,10 @@ Spread spreadOf(const GroupTable &groups, const std::vector<char> &marked)
     spread.hi = (k + g - 1) / g;
     for (int group = 0; group < g; ++group) {
         const int c = counts[std::size_t(group)];
-        if (c < spread.lo || c > spread.hi)
+        if (c < spread.lo || c > spread.hi) {
             spread.offending << QStringLiteral("group %1 has %2").arg(group + 1).arg(c);
+            spread.groups.push_back(group);
+        }
         if (c > spread.hi) {
             for (int slot = 0; slot < groups.GroupSize; ++slot) {
                 if (marked[std::size_t(group * groups.GroupSize + slot)])
@@ -109,11 +112,13 @@ void checkPeople(const GroupRule &rule, const GroupTable &groups, const std::vec
                          .arg(joinedNames(names), names.size() == 2 ? QStringLiteral("both ") : QString())
                          .arg(group + 1);
             status->breakers.insert(status->breakers.end(), slotsByGroup[group].begin(), slotsByGroup[group].end());
+            status->groups.push_back(group);
         }
     } else if (namesByGroup.size() > 1) {
         for (const auto &[group, names] : namesByGroup) {
             parts << QStringLiteral("%1 in group %2").arg(joinedNames(names)).arg(group + 1);
             status->breakers.insert(status->breakers.end(), slotsByGroup[group].begin(), slotsByGroup[group].end());
+            status->groups.push_back(group);
         }
     }
     status->met = parts.isEmpty();
@@ -158,6 +163,7 @@ std::vector<RuleStatus> checkRules(const RuleSet &rules, const GroupTable &group
                 status.met = spread.offending.isEmpty();
                 status.detail = groupList(spread.offending);
                 status.breakers = spread.breakers;
+                status.groups = spread.groups;
             } else {
                 QStringList alone;
                 for (int group = 0; group < groups.NumGroups; ++group) {
@@ -172,6 +178,7 @@ std::vector<RuleStatus> checkRules(const RuleSet &rules, const GroupTable &group
                     if (count == 1) {
                         alone << QStringLiteral("group %1").arg(group + 1);
                         status.breakers.push_back(last);
+                        status.groups.push_back(group);
                     }
                 }
                 status.met = alone.isEmpty();
@@ -204,6 +211,7 @@ std::vector<RuleStatus> checkRules(const RuleSet &rules, const GroupTable &group
                 }
                 parts << QStringLiteral("%1: %2").arg(shown, groupList(spread.offending));
                 status.breakers.insert(status.breakers.end(), spread.breakers.begin(), spread.breakers.end());
+                status.groups.insert(status.groups.end(), spread.groups.begin(), spread.groups.end());
             }
             status.met = parts.isEmpty();
             status.detail = parts.size() <= 3 ? parts.join(QStringLiteral("; "))

@@ -16,6 +16,7 @@ struct RuleStatus {
     bool met = true;
     QString detail;  // where it is broken: "group 4 has 0, group 7 has 3"
     std::vector<int> breakers;  // the slots of the people who break it
+    std::vector<int> groups;    // the groups where it is broken
 };
 
 // Every rule in force (enabled) checked against the groups. `slotRecords` is
