@@ -40,6 +40,12 @@ private slots:
         QCOMPARE(lines[2], "rule\tSpread Expert: 1 in every group\tbroken\tgroup 1 has 2, group 2 has 0");
         QCOMPARE(lines[3], "rule\tKeep Ann Adams and Cy Clark apart\tmet");
         QVERIFY(lines[4].startsWith("total\t"));
+
+        // Improve mends them.
+        const auto [improved, report, problems] =
+            cli({"team.Qvr", "--per-group", "2", "--report", "--improve", "--rules", "spread.txt"});
+        QCOMPARE(improved, 0);
+        QCOMPARE(report.count("\tmet\n"), 2);
     }
 
     // The pool's own rules count unless --no-rules; plain groups never read them.

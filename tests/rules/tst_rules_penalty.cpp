@@ -1,5 +1,8 @@
 #include "rules/RulesFixtures.h"
 
+#include "grouping/GroupBuilder.h"
+#include "grouping/GroupImprover.h"
+#include "grouping/GroupQuality.h"
 #include "grouping/PoolGenerator.h"
 #include "grouping/RecordNumbers.h"
 #include "rules/RulesCheck.h"
@@ -129,6 +132,84 @@ private slots:
         QVERIFY(penalty.swapDelta(0, 5) > 0);   // expert 1 for person 6: the same
         const std::vector<int> culprits = penalty.culprits();
         QCOMPARE(culprits, (std::vector<int>{0, 1, 2, 3}));
+    }
+
+    // Improve never breaks a rule that is met at the start, meets the rest
+    // where it can, puts a rule before any amount of score, and keeps pins.
+    void improveMeetsTheRules_data()
+    {
+        QTest::addColumn<int>("seed");
+        QTest::addColumn<bool>("pins");
+        for (int seed = 1; seed <= 12; ++seed)
+            QTest::addRow("seed %d%s", seed, seed % 3 == 0 ? " pinned" : "") << seed << (seed % 3 == 0);
+    }
+    void improveMeetsTheRules()
+    {
+        QFETCH(int, seed);
+        QFETCH(bool, pins);
+        PoolGenerator generator{std::uint32_t(seed)};
+        const int n = generator.between(12, 60);
+        std::vector<ProfileRecord> pool = generator.pool(n, {});
+        for (ProfileRecord &r : pool) {
+            r.OwnAttributes[kExpert] = generator.chance(0.25) ? kTrue : kFalse;
+            r.OwnAttributes[kBeginner] = generator.chance(0.2) ? kTrue : kFalse;
+        }
+        std::vector<ProfileRecord> selected = pool;
+        const GroupTable start = buildGroups(selected, SizeOption::PeoplePerGroup, 4);
+        const std::vector<int> numbers = recordNumbersOf(start, pool, allNumbers(pool));
+        // Apart pairs from one group, together pairs from different ones: broken at the start.
+        QString text = "spread Expert\nnot-alone Beginner\nmix-positions\n";
+        text += QStringLiteral("apart %1 %2\n").arg(numbers[0]).arg(numbers[1]);
+        text += QStringLiteral("together %1 %2\n").arg(numbers[2]).arg(numbers[4]);
+        text += QStringLiteral("apart %1 %2\n").arg(numbers[5]).arg(numbers[9]);  // different groups: met
+        const RulesText parsed = parseRules(text);
+        QCOMPARE(parsed.errorLine, 0);
+
+        ImproveOptions options;
+        if (pins) {
+            options.lockedSlots.assign(start.slotRecords.size(), false);
+            options.lockedSlots[0] = options.lockedSlots[5] = true;
+        }
+        const auto statusOf = [&](const GroupTable &table) {
+            return checkRules(parsed.rules, table, pool, recordNumbersOf(table, pool, allNumbers(pool)));
+        };
+        const std::vector<RuleStatus> before = statusOf(start);
+        const bool feasible = infeasibleRules(parsed.rules, start, pool, numbers, options.lockedSlots).empty();
+        RulesPenalty penalty(parsed.rules, start, pool, numbers);
+        options.penalty = &penalty;
+        const GroupTable improved = improveGroups(start, options).groups;
+        const std::vector<RuleStatus> after = statusOf(improved);
+        for (std::size_t i = 0; i < after.size(); ++i) {
+            QVERIFY2(!before[i].met || after[i].met, qPrintable(after[i].text + ": " + after[i].detail));
+            if (feasible)  // small pools of four: every rule that can be met together is
+                QVERIFY2(after[i].met || parsed.rules.rules[std::size_t(after[i].rule)].kind == RuleKind::MixPositions
+                             || parsed.rules.rules[std::size_t(after[i].rule)].kind == RuleKind::NotAlone,
+                         qPrintable(after[i].text + ": " + after[i].detail));
+        }
+        for (std::size_t s = 0; s < options.lockedSlots.size(); ++s) {
+            if (options.lockedSlots[s])  // a pin keeps its person in the group
+                QVERIFY(std::find(improved.slotRecords.begin() + long(s / 4 * 4),
+                                  improved.slotRecords.begin() + long(s / 4 * 4 + 4), start.slotRecords[s])
+                        != improved.slotRecords.begin() + long(s / 4 * 4 + 4));
+        }
+    }
+
+    // Two people who score highest together, kept apart: the rule wins over the score.
+    void ruleBeforeScore()
+    {
+        ProfileRecord likeA = withTraits(person("A", "A"), {2});
+        likeA.CompatibleWith[2] = kTrue;
+        std::vector<ProfileRecord> pool{likeA, likeA, person("C", "C"), person("D", "D")};
+        setFieldText(pool[1].FirstName, "B");
+        const GroupTable start = tableOf(pool, 2, {1, 2, 3, 4});  // broken at the start
+        ImproveOptions options;
+        QVERIFY(assessGroups(improveGroups(start, options).groups).total.score > 0);  // A and B together
+        RulesText parsed = parseRules("apart 1 2\n");
+        RulesPenalty penalty(parsed.rules, start, pool, recordNumbersOf(start, pool, allNumbers(pool)));
+        options.penalty = &penalty;
+        const GroupTable improved = improveGroups(start, options).groups;
+        QCOMPARE(assessGroups(improved).total.score, 0);
+        QVERIFY(checkRules(parsed.rules, improved, pool, recordNumbersOf(improved, pool, allNumbers(pool)))[0].met);
     }
 
     void nothingToMeet()
