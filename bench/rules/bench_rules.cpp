@@ -138,6 +138,9 @@ int main(int argc, char **argv)
                 "with rules: time score low met", "kept");
     scenario("300, all kinds, lift", 300, 2, 2, QStringLiteral("spread Expert\nnot-alone Beginner\nmix-positions\n"),
              true, seeds);
+    // Lift the weakest puts the lowest group before the total: the same rules without it.
+    scenario("300, all kinds, no lift", 300, 2, 2, QStringLiteral("spread Expert\nnot-alone Beginner\nmix-positions\n"),
+             false, seeds);
     if (large)
         scenario("32767, 5 spread, 200+100", 32767, 200, 100,
              QStringLiteral("spread Expert\nspread Beginner\nspread Creative\nspread Technical\nspread Older\n"), false,

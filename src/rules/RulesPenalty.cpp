@@ -95,10 +95,38 @@ int RulesPenalty::countIn(const Condition &c, int group) const
     return found == c.sparse.end() ? 0 : found->second;
 }
 
+bool RulesPenalty::isBad(const Condition &c, int count) const
+{
+    return c.shape == Shape::Range ? count > c.hi : c.shape == Shape::NotAlone && count == 1;
+}
+
+void RulesPenalty::noteCount(Condition &c, int group, int before, int after)
+{
+    if (c.shape == Shape::Range)
+        c.shortGroups += int(after < c.lo) - int(before < c.lo);
+    const bool was = before >= 0 && isBad(c, before);
+    const bool is = isBad(c, after);
+    if (was == is)
+        return;
+    if (is) {
+        c.badAt[std::size_t(group)] = int(c.bad.size());
+        c.bad.push_back(group);
+        return;
+    }
+    const int at = c.badAt[std::size_t(group)];
+    const int last = c.bad.back();
+    c.bad[std::size_t(at)] = last;
+    c.badAt[std::size_t(last)] = at;
+    c.bad.pop_back();
+    c.badAt[std::size_t(group)] = -1;
+}
+
 void RulesPenalty::addTo(Condition &c, int group, int delta)
 {
     if (!c.dense.empty()) {
+        const int before = c.dense[std::size_t(group)];
         c.dense[std::size_t(group)] += delta;
+        noteCount(c, group, before, before + delta);
         return;
     }
     int &count = c.sparse[group];
@@ -211,12 +239,24 @@ void RulesPenalty::reset(const std::vector<int> &groupOf, int numGroups)
     groupOf_ = groupOf;
     groupOf_.resize(conditionsOf_.size(), -1);
     numGroups_ = numGroups;
+    peopleIn_.assign(std::size_t(std::max(numGroups_, 0)), {});
+    for (std::size_t p = 0; p < groupOf_.size(); ++p) {
+        if (groupOf_[p] >= 0 && !conditionsOf_[p].empty())
+            peopleIn_[std::size_t(groupOf_[p])].push_back(int(p));
+    }
     for (Condition &c : conditions_) {
         c.dense.clear();
         c.sparse.clear();
+        c.bad.clear();
+        c.badAt.clear();
+        c.shortGroups = 0;
         // A dense count costs a word per group: worth it for a trait many hold.
-        if (c.shape != Shape::Together && (long long)c.members.size() * 4 >= numGroups_)
+        if (c.shape != Shape::Together && (long long)c.members.size() * 4 >= numGroups_) {
             c.dense.assign(std::size_t(numGroups_), 0);
+            c.badAt.assign(std::size_t(numGroups_), -1);
+            if (c.shape == Shape::Range)
+                c.shortGroups = c.lo > 0 ? numGroups_ : 0;
+        }
         for (const int p : c.members) {
             if (groupOf_[std::size_t(p)] >= 0)
                 addTo(c, groupOf_[std::size_t(p)], +1);
@@ -230,14 +270,30 @@ void RulesPenalty::reset(const std::vector<int> &groupOf, int numGroups)
             ruleCost.resize(std::size_t(c.rule) + 1, 0);
         ruleCost[std::size_t(c.rule)] += c.cost;
     }
+    // Among broken rules, a person kept apart or together weighs more than
+    // one swap can change the counted rules (each of a person's counted
+    // conditions changes by at most 2 when two people trade groups): mending
+    // a pair then never waits for a partner with just the right traits.
+    std::size_t mostCounted = 0;
+    for (std::size_t p = 0; p < conditionsOf_.size(); ++p) {
+        std::size_t counted = 0;
+        for (const int c : conditionsOf_[p])
+            counted += conditions_[std::size_t(c)].shape == Shape::Range
+                || conditions_[std::size_t(c)].shape == Shape::NotAlone;
+        mostCounted = std::max(mostCounted, counted);
+    }
+    const long long pairWeight = 1 + 4 * (long long)mostCounted;
+    const auto brokenWeight = [&](const Condition &c) {
+        return c.shape == Shape::Apart || c.shape == Shape::Together ? pairWeight : 1LL;
+    };
     long long worstBroken = 0;
     for (const Condition &c : conditions_) {
         if (ruleCost[std::size_t(c.rule)] > 0)
-            worstBroken += maxCostOf(c);
+            worstBroken += brokenWeight(c) * maxCostOf(c);
     }
     total_ = 0;
     for (Condition &c : conditions_) {
-        c.weight = ruleCost[std::size_t(c.rule)] > 0 ? 1 : worstBroken + 1;
+        c.weight = ruleCost[std::size_t(c.rule)] > 0 ? brokenWeight(c) : worstBroken + 1;
         total_ += c.weight * c.cost;
     }
 }
@@ -293,34 +349,53 @@ void RulesPenalty::move(int p, int g)
         if (g >= 0)
             addTo(c, g, +1);
     }
+    if (!conditionsOf_[std::size_t(p)].empty()) {
+        if (from >= 0) {
+            std::vector<int> &left = peopleIn_[std::size_t(from)];
+            left.erase(std::find(left.begin(), left.end(), p));
+        }
+        if (g >= 0)
+            peopleIn_[std::size_t(g)].push_back(p);
+    }
     groupOf_[std::size_t(p)] = g;
 }
 
 std::vector<int> RulesPenalty::culprits() const
 {
-    std::vector<char> chosen(groupOf_.size(), 0);
     std::vector<int> people;
-    for (const Condition &c : conditions_) {
+    std::vector<char> taken(groupOf_.size(), 0);
+    const auto take = [&](int p) {
+        if (!taken[std::size_t(p)]) {
+            taken[std::size_t(p)] = 1;
+            people.push_back(p);
+        }
+    };
+    for (std::size_t index = 0; index < conditions_.size(); ++index) {
+        const Condition &c = conditions_[index];
         if (c.cost == 0)
             continue;
-        bool anyShort = false;
-        if (c.shape == Shape::Range) {
-            for (int g = 0; g < numGroups_ && !anyShort; ++g)
-                anyShort = countIn(c, g) < c.lo;
+        if (!c.dense.empty() && c.shortGroups == 0) {
+            // Only the groups that break it: their members of this condition.
+            for (const int g : c.bad) {
+                for (const int p : peopleIn_[std::size_t(g)]) {
+                    const std::vector<int> &of = conditionsOf_[std::size_t(p)];
+                    if (std::find(of.begin(), of.end(), int(index)) != of.end())
+                        take(p);
+                }
+            }
+            continue;
         }
         for (const int p : c.members) {
             const int g = groupOf_[std::size_t(p)];
-            if (g < 0 || chosen[std::size_t(p)])
+            if (g < 0)
                 continue;
             const int n = countIn(c, g);
             const bool part = c.shape == Shape::Apart ? n >= 2
-                : c.shape == Shape::Range             ? n > c.hi || (anyShort && n > c.lo)
+                : c.shape == Shape::Range             ? n > c.hi || (c.shortGroups > 0 && n > c.lo)
                 : c.shape == Shape::NotAlone          ? n == 1 || n >= 3
                                                       : true;
-            if (part) {
-                chosen[std::size_t(p)] = 1;
-                people.push_back(p);
-            }
+            if (part)
+                take(p);
         }
     }
     std::sort(people.begin(), people.end());

@@ -17,6 +17,8 @@ namespace quorvia {
 // A rule met at the start placement weighs more than every rule broken then
 // could ever cost together: a search that never raises broken() above its
 // start can therefore never break a rule that was met, whatever it gains.
+// Among the broken ones, a pair kept apart or together outweighs what one
+// swap can change of the trait rules, so it is mended first.
 class RulesPenalty final : public ImprovePenalty {
 public:
     // People are the slots of `start`; `slotRecords` their record numbers
@@ -47,6 +49,12 @@ private:
         std::vector<int> dense;
         std::unordered_map<int, int> sparse;
         long long cost = 0;  // unweighted
+        // With dense counts: the groups beyond the range (a spread) or with
+        // one holder alone, kept as the counts change, so that culprits()
+        // need not look at every member; and how many groups are short.
+        std::vector<int> bad;
+        std::vector<int> badAt;  // per group: index into bad, -1
+        int shortGroups = 0;
     };
     struct Change {
         int person;
@@ -60,11 +68,13 @@ private:
     long long costOf(const Condition &c) const;
     long long maxCostOf(const Condition &c) const;
     long long deltaOf(const Condition &c, const Change *changes, int count) const;
-    bool isMember(const Condition &c, int person) const;
+    bool isBad(const Condition &c, int count) const;
+    void noteCount(Condition &c, int group, int before, int after);
 
     std::vector<Condition> conditions_;
     std::vector<std::vector<int>> conditionsOf_;  // per person
     std::vector<int> groupOf_;
+    std::vector<std::vector<int>> peopleIn_;  // per group
     int numGroups_ = 0;
     long long total_ = 0;
 };
