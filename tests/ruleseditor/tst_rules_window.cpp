@@ -101,6 +101,21 @@ private slots:
         QCOMPARE(again->arrangement()->rules()->rules().rules.size(), std::size_t(1));
     }
 
+    // Improve meets the rules it can, and says which it cannot and why.
+    void improveInTheWindow()
+    {
+        auto window = open("apart 1 2\napart 1 3 4\n");
+        calculated(*window);
+        QVERIFY(total(*window).endsWith("; rules: 0 of 2 met"));
+        window->findChild<QPushButton *>("cmdImprove")->click();
+        const QString said = window->statusBar()->currentMessage();
+        QVERIFY2(said.startsWith("\"Keep Ann Adams, Cy Clark and Di Dunn apart\" cannot be met: "
+                                 "3 people cannot be kept apart in 2 groups.")
+                     && said.endsWith(" Rules: 1 of 2 met."),
+                 qPrintable(said));
+        QVERIFY(total(*window).endsWith("; rules: 1 of 2 met"));
+    }
+
     // A damaged file is said, taken as no rules, and kept until the rules change.
     void damagedFile()
     {
