@@ -1,5 +1,7 @@
 #include "arrangement/GroupArrangement.h"
 
+#include "arrangement/PoolRules.h"
+
 #include "arrangement/GroupDescriptions.h"
 #include "grouping/GroupImprover.h"
 
@@ -70,7 +72,8 @@ private:
     Kind kind_;
 };
 
-GroupArrangement::GroupArrangement(QObject *parent) : QObject(parent), undoStack_(new QUndoStack(this))
+GroupArrangement::GroupArrangement(QObject *parent)
+    : QObject(parent), undoStack_(new QUndoStack(this)), rules_(new PoolRules(this))
 {
     quality_.reset(groups_, &slotPeople_);
 }

@@ -18,6 +18,7 @@ class QUndoStack;
 
 namespace quorvia {
 
+class PoolRules;
 struct ImproveOptions;
 
 // The groups the user works on after a Calculate, shared by the main window
@@ -52,6 +53,8 @@ public:
     // Counts every change, so long work can tell whether its start is still current.
     unsigned long long revision() const { return revision_; }
     bool hasGroups() const { return groups_.NumGroups > 0 && groups_.GroupSize > 0; }
+    // The pool's rules, which Improve meets and the windows check the groups against.
+    PoolRules *rules() const { return rules_; }
 
     // A new Calculate: replaces everything, clears the history and the pins.
     void reset(GroupTable groups);
@@ -124,6 +127,7 @@ private:
     std::optional<BestPossible> bestPossible_;
     unsigned long long bestPossibleTicket_ = 0;  // which Calculate the running work is for
     std::vector<QThread *> bestPossibleWorkers_;
+    PoolRules *rules_ = nullptr;
 };
 
 } // namespace quorvia

@@ -2,6 +2,7 @@
 
 #include "arrangement/GroupArrangement.h"
 #include "arrangement/GroupDescriptions.h"
+#include "arrangement/PoolRules.h"
 #include "grouping/GroupImprover.h"
 
 #include <QApplication>
@@ -28,7 +29,11 @@ QString improveArrangement(QWidget *parent, GroupArrangement &arrangement, bool 
     } runningNow;
 
     const GroupTable start = arrangement.groups();
-    const ImproveOptions options = arrangement.improveOptions(evenSizes);
+    ImproveOptions options = arrangement.improveOptions(evenSizes);
+    // The pool's rules come before the score.
+    const std::unique_ptr<RulesPenalty> penalty = arrangement.rules()->penaltyFor(start);
+    options.penalty = penalty.get();
+    options.liftWeakest = arrangement.rules()->rules().liftWeakest;
     const unsigned long long revision = arrangement.revision();
     const long long before = arrangement.report().total.score;
 

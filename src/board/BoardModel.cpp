@@ -1,5 +1,7 @@
 #include "board/BoardModel.h"
 
+#include "arrangement/PoolRules.h"
+
 #include "arrangement/GroupDescriptions.h"
 #include "grouping/GroupBuilder.h"
 #include "pool/PoolListing.h"
@@ -13,6 +15,11 @@ BoardModel::BoardModel(GroupArrangement *arrangement, QObject *parent)
 {
     connect(arrangement, &GroupArrangement::changed, this, [this] {
         conflictMarks_.clear();
+        rulesChecked_ = false;
+        emit changed();
+    });
+    connect(arrangement->rules(), &PoolRules::changed, this, [this] {
+        rulesChecked_ = false;
         emit changed();
     });
 }
@@ -34,6 +41,8 @@ QString BoardModel::groupSummary(int group) const
 QString BoardModel::groupToolTip(int group) const
 {
     QString text = groupTitle(group) + QStringLiteral(": ") + groupSummary(group);
+    for (const QString &rule : rulesBrokenIn(group))
+        text += tr("\nBreaks the rule: %1").arg(rule);
     if (isGroupPinned(group))
         text += tr("\nPinned: Improve leaves this group as it is.");
     const QStringList conflicts = groupConflictLines(arrangement_->groups(), group);
@@ -53,6 +62,8 @@ QString BoardModel::slotToolTip(Slot at) const
     QString text = personToolTip(arrangement_->groups(), at.group, at.slot);
     if (isPinned(at))
         text += tr("\nPinned: Improve leaves this person where they are.");
+    if (breaksRule(at))
+        text += tr("\nBreaks a rule here (see the group).");
     return text;
 }
 

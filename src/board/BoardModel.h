@@ -35,6 +35,10 @@ public:
     bool isPinned(Slot at) const { return arrangement_->isPersonPinned(at); }
     bool isGroupPinned(int group) const { return arrangement_->isGroupPinned(group); }
     bool inConflict(Slot at) const;
+    // Whether the person breaks one of the pool's rules where they are, and
+    // the rules the group breaks, in words (BoardModelRules.cpp).
+    bool breaksRule(Slot at) const;
+    QStringList rulesBrokenIn(int group) const;
     // Whether the two people score below 0 together.
     bool clash(Slot a, Slot b) const;
 
@@ -55,6 +59,11 @@ private:
 
     GroupArrangement *arrangement_;
     mutable std::vector<signed char> conflictMarks_;  // per slot: -1 not known yet, 0, 1
+    // The rules' verdict on the groups, worked out when first asked for after a change.
+    void checkRulesOnce() const;
+    mutable bool rulesChecked_ = false;
+    mutable std::vector<char> ruleBreakers_;  // per slot
+    mutable std::vector<QStringList> brokenByGroup_;
 };
 
 } // namespace quorvia

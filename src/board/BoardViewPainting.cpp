@@ -71,8 +71,12 @@ void BoardView::paintCard(QPainter &painter, int group, const QRect &exposed)
     painter.setFont(font());
     const GroupFit &fit = model_->arrangement()->report().groups[std::size_t(group)];
     painter.setPen(fit.conflicts > 0 ? kConflict : palette().text().color());
+    // A group that breaks a rule says so after its score.
+    const bool breaksRules = !model_->rulesBrokenIn(group).isEmpty();
+    if (breaksRules)
+        painter.setPen(kConflict);
     painter.drawText(QRect(header.x() + 6, header.y() + 4 + line, header.width() - 12, line), Qt::AlignVCenter,
-                     model_->groupSummary(group));
+                     model_->groupSummary(group) + (breaksRules ? tr(", breaks a rule") : QString()));
     if (model_->isGroupPinned(group))
         paintPin(painter, QRect(header.right() - 20, header.y() + 4, 16, line));
     painter.setPen(palette().mid().color());
@@ -110,6 +114,11 @@ void BoardView::paintCard(QPainter &painter, int group, const QRect &exposed)
                          fontMetrics().elidedText(model_->slotText(at), Qt::ElideRight, textRect.width()));
         if (model_->isPinned(at))
             paintPin(painter, QRect(rect.right() - 20, rect.y(), 16, rect.height()));
+        if (person && model_->breaksRule(at)) {
+            painter.setPen(QPen(kConflict, 1.5, Qt::DashLine));
+            painter.setBrush(Qt::NoBrush);
+            painter.drawRect(rect.adjusted(1, 0, -2, -1));
+        }
         // The other side of each conflict of the person picked.
         if (current_.group == group && current_.slot != s && model_->clash(current_, at)) {
             painter.setPen(QPen(kConflict, 1.5));

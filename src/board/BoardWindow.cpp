@@ -5,6 +5,7 @@
 #include "arrangement/ImproveRun.h"
 #include "dialogs/AppSettings.h"
 #include "board/BoardListModel.h"
+#include "arrangement/ImproveWithRules.h"
 #include "board/BoardModel.h"
 #include "board/BoardView.h"
 #include "pool/PoolListing.h"
@@ -64,6 +65,11 @@ void BoardWindow::buildActions()
     mnuPinPerson->setCheckable(true);
     mnuPinGroup = action(mnuPerson, "mnuPinGroup", tr("Pin &Group"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_L));
     mnuPinGroup->setCheckable(true);
+    mnuPerson->addSeparator();
+    mnuKeepApartFrom = action(mnuPerson, "mnuKeepApartFrom", tr("Keep &Apart From..."), QKeySequence());
+    mnuKeepTogetherWith = action(mnuPerson, "mnuKeepTogetherWith", tr("Keep &Together With..."), QKeySequence());
+    connect(mnuKeepApartFrom, &QAction::triggered, this, &BoardWindow::mnuKeepApartFrom_Click);
+    connect(mnuKeepTogetherWith, &QAction::triggered, this, &BoardWindow::mnuKeepTogetherWith_Click);
 
     QMenu *mnuGroups = menuBar()->addMenu(tr("Gro&ups"));
     mnuGroupsMenu_ = mnuGroups;
@@ -99,6 +105,8 @@ void BoardWindow::updateActions()
     mnuMoveToGroup->setEnabled(person && model_->groupCount() > 1);
     mnuSwapWith->setEnabled(person && model_->groupCount() > 1);
     mnuPinPerson->setEnabled(person);
+    mnuKeepApartFrom->setEnabled(person);
+    mnuKeepTogetherWith->setEnabled(person);
     mnuPinPerson->setChecked(model_->isPinned(at));
     mnuPinGroup->setEnabled(at.group >= 0);
     mnuPinGroup->setChecked(model_->isGroupPinned(at.group));
@@ -237,7 +245,7 @@ void BoardWindow::mnuPinGroup_Click()
 
 void BoardWindow::mnuImprove_Click()
 {
-    say(improveArrangement(this, *arrangement_, chkEvenSizes->isChecked()));
+    say(improveWithRules(this, *arrangement_, chkEvenSizes->isChecked()));
 }
 
 } // namespace quorvia

@@ -35,6 +35,9 @@ public slots:
     void mnuPinPerson_Click();
     void mnuPinGroup_Click();
     void mnuImprove_Click();
+    // A rule for the person picked and others chosen from the pool (BoardWindowRules.cpp).
+    void mnuKeepApartFrom_Click();
+    void mnuKeepTogetherWith_Click();
 
 private:
     void buildActions();
@@ -54,6 +57,9 @@ private:
     QAction *mnuPinPerson = nullptr;
     QAction *mnuPinGroup = nullptr;
     QAction *mnuImprove = nullptr;
+    QAction *mnuKeepApartFrom = nullptr;
+    QAction *mnuKeepTogetherWith = nullptr;
+    void addRuleForCurrent(bool apart);
     QAction *mnuClose = nullptr;
     bool placed_ = false;
     // The same groups as a tree (for screen readers), and where the window was.

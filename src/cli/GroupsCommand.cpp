@@ -2,11 +2,14 @@
 #include "cli/Commands.h"
 #include "csv/GroupsCsv.h"
 #include "cli/GroupsQuality.h"
+#include "cli/GroupsRules.h"
 #include "grouping/GroupBuilder.h"
 #include "grouping/GroupListing.h"
+#include "grouping/RecordNumbers.h"
 #include "pool/AtomicFile.h"
 #include "pool/SafeTarget.h"
 #include "pool/PoolListing.h"
+#include "rules/RulesPenalty.h"
 
 #include <QDir>
 
@@ -28,6 +31,8 @@ struct GroupsRequest {
     bool even = false;
     std::optional<std::set<int>> keep;  // record numbers that Improve leaves where they are
     bool report = false;
+    QString rulesPath;  // --rules FILE
+    bool noRules = false;
 };
 
 bool isDigits(const QString &text)
@@ -77,7 +82,7 @@ QString parse(const QStringList &args, GroupsRequest *request)
         const QString &arg = args.at(i);
         const bool isSize = arg == QLatin1String("--amount") || arg == QLatin1String("--per-group");
         const bool takesValue = isSize || arg == QLatin1String("--select") || arg == QLatin1String("-o")
-            || arg == QLatin1String("--keep");
+            || arg == QLatin1String("--keep") || arg == QLatin1String("--rules");
         if (arg == QLatin1String("--csv")) {
             request->csv = true;
             continue;
@@ -115,6 +120,12 @@ QString parse(const QStringList &args, GroupsRequest *request)
             if (!request->keep)
                 return QStringLiteral("bad record number in --keep: \"%1\" (numbers from 1, separated by commas)")
                     .arg(bad);
+        } else if (arg == QLatin1String("--rules")) {
+            if (!request->rulesPath.isEmpty())
+                return QStringLiteral("--rules given twice");
+            if (value.isEmpty())
+                return QStringLiteral("--rules needs a file name");
+            request->rulesPath = value;
         } else if (arg == QLatin1String("--select")) {
             if (request->selection)
                 return QStringLiteral("--select given twice");
@@ -138,6 +149,8 @@ QString parse(const QStringList &args, GroupsRequest *request)
         return QStringLiteral("--even needs --improve");
     if (!request->improve && request->keep)
         return QStringLiteral("--keep needs --improve");
+    if (request->noRules && !request->rulesPath.isEmpty())
+        return QStringLiteral("give --rules or --no-rules, not both");
     return QString();
 }
 
@@ -148,6 +161,7 @@ QString parseQualitySwitch(const QString &arg, GroupsRequest *request)
     bool *flag = arg == QLatin1String("--improve") ? &request->improve
         : arg == QLatin1String("--even")          ? &request->even
         : arg == QLatin1String("--report")        ? &request->report
+        : arg == QLatin1String("--no-rules")      ? &request->noRules
                                                   : nullptr;
     if (!flag)
         return QString();
@@ -204,20 +218,50 @@ int runGroupsCommand(const QStringList &args)
     // The people take part in the order of the selection list, whatever the
     // order of the numbers given.
     std::vector<ProfileRecord> selected;
+    std::vector<int> selectedNumbers;
     for (const PoolListItem &item : sortedPoolList(records)) {
-        if (!request.selection || request.selection->count(item.recordNumber))
+        if (!request.selection || request.selection->count(item.recordNumber)) {
             selected.push_back(records[std::size_t(item.recordNumber - 1)]);
+            selectedNumbers.push_back(item.recordNumber);
+        }
+    }
+
+    // Rules matter only to Improve and the report; they are checked before anything is written.
+    CliRules rules;
+    if (!request.noRules && (request.improve || request.report || !request.rulesPath.isEmpty())) {
+        error = loadCliRules(request.rulesPath, request.poolPath, &rules);
+        if (error.isEmpty())
+            error = rulesPoolProblem(rules, records, {selectedNumbers.begin(), selectedNumbers.end()});
+        if (!error.isEmpty())
+            return fail(FileFailure, error);
     }
 
     const int value = defaultedSizeValue(request.option, sizeBoxValue(request.sizeText), int(selected.size()));
     GroupTable groups = buildGroups(selected, request.option, value);
+    std::vector<int> slotRecords;
+    if (!rules.path.isEmpty()) {
+        slotRecords = recordNumbersOf(groups, records, selectedNumbers);
+        std::vector<bool> locked(groups.slotRecords.size(), false);
+        if (request.improve && request.keep) {
+            for (std::size_t s = 0; s < slotRecords.size(); ++s)
+                locked[s] = slotRecords[s] != 0 && request.keep->count(slotRecords[s]) > 0;
+        }
+        error = rulesGroupsProblem(rules, groups, records, slotRecords, locked);
+        if (!error.isEmpty())
+            return fail(FileFailure, error);
+    }
     if (request.improve) {
         std::vector<ProfileRecord> kept;
         if (request.keep) {
             for (const int number : *request.keep)
                 kept.push_back(records[std::size_t(number - 1)]);
         }
-        groups = improvedGroups(groups, request.even, kept);
+        RulesPenalty penalty(rules.parsed.rules, groups, records, slotRecords.empty()
+                                 ? std::vector<int>(groups.slotRecords.size(), 0) : slotRecords);
+        groups = improvedGroups(groups, request.even, kept, penalty.isEmpty() ? nullptr : &penalty,
+                                rules.parsed.rules.liftWeakest);
+        if (!rules.path.isEmpty())
+            slotRecords = recordNumbersOf(groups, records, selectedNumbers);
     }
 
     if (!request.outputPath.isEmpty()) {
@@ -227,8 +271,14 @@ int runGroupsCommand(const QStringList &args)
         if (!request.report)
             return Success;
     }
-    if (request.report)
-        return printOut(qualityReportText(groups)) ? Success : FileFailure;
+    if (request.report) {
+        // The rule lines go before the total line, which stays last.
+        QString report = qualityReportText(groups);
+        const qsizetype total = report.lastIndexOf(QLatin1String("total\t"));
+        if (!rules.path.isEmpty())
+            report.insert(total < 0 ? report.size() : total, ruleReportLines(rules, groups, records, slotRecords));
+        return printOut(report) ? Success : FileFailure;
+    }
     if (request.csv)
         return printBytes(groupsCsvBytes(groups)) ? Success : FileFailure;
     QString text;

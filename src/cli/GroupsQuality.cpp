@@ -6,10 +6,13 @@
 
 namespace quorvia::cli {
 
-GroupTable improvedGroups(const GroupTable &groups, bool even, const std::vector<ProfileRecord> &kept)
+GroupTable improvedGroups(const GroupTable &groups, bool even, const std::vector<ProfileRecord> &kept,
+                          ImprovePenalty *penalty, bool liftWeakest)
 {
     ImproveOptions options;
     options.evenSizes = even;
+    options.penalty = penalty;
+    options.liftWeakest = liftWeakest;
     options.lockedSlots.assign(groups.slotRecords.size(), false);
     // A record stands in the table as a copy: the first slot holding an equal
     // record not locked yet is its slot (equal records are interchangeable).

@@ -238,6 +238,7 @@ bool MainWindow::LoadPoolList(QString *error)
     std::vector<ProfileRecord> records;
     const bool ok = PoolFile::readAll(PoolPath, &records, error);
     showPoolList(ok ? records : std::vector<ProfileRecord>());
+    poolRulesFollow(ok ? records : std::vector<ProfileRecord>());
     return ok;
 }
 
@@ -277,6 +278,7 @@ ProfilesWindow *MainWindow::profilesWindow()
         connect(profiles_, &ProfilesWindow::profileDeleted, this, [this](int number) { deletedRecord_ = number; });
         connect(profiles_, &ProfilesWindow::poolChanged, this,
                 [this] { rebuildPoolList(std::exchange(deletedRecord_, 0)); });
+        connect(profiles_, &ProfilesWindow::recordDeleted, this, &MainWindow::personDeleted);
     }
     return profiles_;
 }

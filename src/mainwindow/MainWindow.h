@@ -31,6 +31,7 @@ class PoolListModel;
 class PoolLock;
 class ProfilesWindow;
 class WindowPlace;
+class RulesWindow;
 
 // The main window (frmMain): the selection list of the current pool, the
 // group-size inputs, Calculate and the groups it produced.
@@ -90,6 +91,7 @@ public slots:
     void mnuImprove_Click();
     void mnuArrangeGroups_Click();
     void mnuRestoreTicks_Click();
+    void mnuRules_Click();
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -214,6 +216,12 @@ private:
     QAction *mnuImprove = nullptr;
     QAction *mnuEvenSizes = nullptr;
     QAction *mnuArrangeGroups = nullptr;
+    // The pool's rules and their window (MainWindowRules.cpp).
+    void setUpRules();
+    void poolRulesFollow(const std::vector<ProfileRecord> &records);
+    void personDeleted(int recordNumber);
+    RulesWindow *frmRules = nullptr;
+    QAction *mnuRules = nullptr;
 };
 
 } // namespace quorvia

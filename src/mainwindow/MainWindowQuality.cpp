@@ -2,6 +2,7 @@
 
 #include "arrangement/GroupArrangement.h"
 #include "arrangement/ImproveRun.h"
+#include "arrangement/ImproveWithRules.h"
 #include "board/BoardWindow.h"
 #include "dialogs/MessageBox.h"
 #include "grouping/GroupListing.h"
@@ -90,6 +91,7 @@ void MainWindow::setUpQuality()
     mnuGroups->addSeparator();
     mnuArrangeGroups = mnuGroups->addAction(tr("&Arrange Groups..."));
     mnuArrangeGroups->setObjectName(QStringLiteral("mnuArrangeGroups"));
+    setUpRules();
 
     connect(cmdImprove, &QPushButton::clicked, this, &MainWindow::mnuImprove_Click);
     connect(mnuImprove, &QAction::triggered, this, &MainWindow::mnuImprove_Click);
@@ -143,7 +145,7 @@ void MainWindow::groupsHandedOut()
 
 void MainWindow::mnuImprove_Click()
 {
-    statusBar()->showMessage(improveArrangement(this, *arrangement_, chkEvenSizes->isChecked()));
+    statusBar()->showMessage(improveWithRules(this, *arrangement_, chkEvenSizes->isChecked()));
 }
 
 void MainWindow::mnuArrangeGroups_Click()

@@ -2,6 +2,8 @@
 
 #include "arrangement/GroupArrangement.h"
 #include "arrangement/GroupDescriptions.h"
+#include "arrangement/PoolRules.h"
+#include "pool/PoolListing.h"
 
 #include <QHeaderView>
 #include <QLabel>
@@ -95,6 +97,12 @@ QualityReadout::QualityReadout(const GroupArrangement *arrangement, QWidget *par
     layout->addWidget(tblQuality, 2);  // every group up to the window's height
     layout->addWidget(lblQualityTotal);
     layout->addWidget(txtConflicts, 1);
+    txtRulesStatus = new QPlainTextEdit(this);
+    txtRulesStatus->setObjectName(QStringLiteral("txtRulesStatus"));
+    txtRulesStatus->setReadOnly(true);
+    txtRulesStatus->setMaximumHeight(txtRulesStatus->fontMetrics().height() * 5);
+    layout->addWidget(txtRulesStatus);
+    connect(arrangement->rules(), &PoolRules::changed, this, &QualityReadout::refresh);
 
     connect(tblQuality->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [this](const QModelIndex &current) { showConflictsOf(current.isValid() ? current.row() : -1); });
@@ -108,11 +116,13 @@ QString QualityReadout::totalText() const
     if (!arrangement_->hasGroups())
         return tr("No groups yet.");
     const QualityReport &report = arrangement_->report();
-    return tr("Total: %1 people, score %2, %3 conflicts; %4")
-        .arg(report.total.people)
+    const QString rules = rulesSummary(arrangement_->rules()->check(arrangement_->groups()));
+    return tr("Total: %1, score %2, %3; %4")
+        .arg(countText(report.total.people, tr("person"), tr("people")))
         .arg(signedScore(report.total.score))
-        .arg(report.total.conflicts)
-        .arg(bestPossibleWords(report.total.score, arrangement_->bestPossible()));
+        .arg(countText(report.total.conflicts, tr("conflict"), tr("conflicts")))
+        .arg(bestPossibleWords(report.total.score, arrangement_->bestPossible()))
+        + (rules.isEmpty() ? QString() : QStringLiteral("; ") + rules);
 }
 
 void QualityReadout::refresh()
@@ -127,6 +137,7 @@ void QualityReadout::refresh()
         tblQuality->setCurrentIndex(model_->index(current, 0));
     // The same row again is no change of row, yet its conflicts may have changed.
     showConflictsOf(tblQuality->currentIndex().row());
+    showRules();
 }
 
 void QualityReadout::showConflictsOf(int group)

@@ -45,12 +45,15 @@ public:
 private:
     void refresh();
     void showConflictsOf(int group);
+    // Each rule in force met or broken, and where (QualityReadoutRules.cpp).
+    void showRules();
 
     const GroupArrangement *arrangement_;
     QualityReadoutModel *model_;
     QTableView *tblQuality;
     QLabel *lblQualityTotal;
     QPlainTextEdit *txtConflicts;
+    QPlainTextEdit *txtRulesStatus = nullptr;
 };
 
 } // namespace quorvia

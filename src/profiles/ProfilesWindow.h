@@ -73,6 +73,8 @@ signals:
     // Raised just before poolChanged() when record `number` was deleted: the
     // records after it are now one number lower.
     void profileDeleted(int number);
+    // Record `number` was deleted; the later records moved down by one.
+    void recordDeleted(int number);
     // What a save or a deletion did, for the status bar.
     void statusMessage(const QString &text);
 

@@ -99,6 +99,8 @@ void ProfilesWindow::cmdDelete_Click()
                            : QStringLiteral("Deleted %1 (record %2).")
                                  .arg(personName(ProfileRecord::fromBytes(whole.constData())))
                                  .arg(currentRecordNumber_));
+    if (!deleted.isEmpty())
+        emit recordDeleted(currentRecordNumber_);
 }
 
 } // namespace quorvia
