@@ -5,9 +5,11 @@
 
 namespace quorvia::cli {
 
-GroupTable improvedGroups(const GroupTable &groups, bool even, const std::vector<ProfileRecord> &kept)
+GroupTable improvedGroups(const GroupTable &groups, bool even, const std::vector<ProfileRecord> &kept,
+                          ImprovePenalty *penalty)
 {
     ImproveOptions options;
+    options.penalty = penalty;
     options.evenSizes = even;
     options.lockedSlots.assign(groups.slotRecords.size(), false);
     // A record stands in the table as a copy: the first slot holding an equal
