@@ -2,6 +2,7 @@
 
 #include "arrangement/GroupArrangement.h"
 #include "grouping/GroupImprover.h"
+#include "grouping/ImprovePenalty.h"
 
 #include <QApplication>
 #include <QEventLoop>
@@ -33,7 +34,9 @@ QString improveArrangement(QWidget *parent, GroupArrangement &arrangement, bool 
     } runningNow;
 
     const GroupTable start = arrangement.groups();
-    const ImproveOptions options = arrangement.improveOptions(evenSizes);
+    ImproveOptions options = arrangement.improveOptions(evenSizes);
+    const std::unique_ptr<ImprovePenalty> penalty = arrangement.createPenalty();
+    options.penalty = penalty.get();
     const unsigned long long revision = arrangement.revision();
     const long long before = arrangement.report().total.score;
 

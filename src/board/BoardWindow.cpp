@@ -177,7 +177,7 @@ void BoardWindow::mnuPinGroup_Click()
 
 void BoardWindow::mnuImprove_Click()
 {
-    say(improveArrangement(this, *arrangement_, chkEvenSizes->isChecked()));
+    say(improveArrangement(this, *arrangement_, chkEvenSizes->isChecked()) + arrangement_->repeatsLeftText());
 }
 
 } // namespace quorvia

@@ -37,6 +37,8 @@ MainWindow::MainWindow(const QString &poolPath, QWidget *parent)
     setUpFinding();
     setUpPeopleCommands();
     setUpQuality();
+    setUpGroupsFile();
+    setUpRounds();
     setPoolCaption();
     ShowSelectionCount();
     connect(poolList_, &PoolListModel::ticksChanged, this, &MainWindow::ShowSelectionCount);
@@ -281,6 +283,8 @@ bool MainWindow::ExitProgram()
 {
     if (exiting_)
         return true;
+    if (!confirmLoseGroups(tr("quitting")))
+        return false;
     // A save that the user asked for and that failed keeps the program open,
     // so the typed profile is not lost with it.
     if (profiles_ && !profiles_->PromptToSaveChanges())

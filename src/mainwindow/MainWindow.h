@@ -6,10 +6,12 @@
 #include <QString>
 
 #include <memory>
+#include <vector>
 
 class QAction;
 class QCheckBox;
 class QGroupBox;
+class QLabel;
 class QLineEdit;
 class QListView;
 class QMenu;
@@ -21,6 +23,8 @@ namespace quorvia {
 
 class AboutDialog;
 class BoardWindow;
+class CompareWindow;
+class RoundsWindow;
 class GroupArrangement;
 class QualityReadout;
 class FileDialog;
@@ -86,6 +90,11 @@ public slots:
     void mnuExportPoolCsv_Click();
     void mnuImprove_Click();
     void mnuArrangeGroups_Click();
+    void mnuSaveGroups_Click();
+    void mnuOpenGroups_Click();
+    void mnuAddRound_Click();
+    void mnuRounds_Click();
+    void mnuCompareWith_Click();
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -117,9 +126,6 @@ private:
     bool claimPool(const QString &path, std::unique_ptr<PoolLock> &lock, bool &readOnly);
     void setReadOnly(bool readOnly);
     void setUpQuality();
-    // Calculate's result replaces the arranged groups; false when the user
-    // keeps arranged groups that were neither printed nor exported.
-    bool confirmReplaceArrangedGroups();
     void showNewGroups(GroupTable groups);
     void groupsHandedOut();
 
@@ -184,6 +190,43 @@ private:
     QAction *mnuImprove = nullptr;
     QAction *mnuEvenSizes = nullptr;
     QAction *mnuArrangeGroups = nullptr;
+
+    // Groups saved and opened, the questions before losing them, rounds
+    // (MainWindowGroupsFile.cpp, MainWindowRounds.cpp).
+    void setUpGroupsFile();
+    void setUpRounds();
+    // Asks Save / Discard / Cancel when the groups changed since they were
+    // last saved, printed or exported; false: keep them, stop.
+    bool confirmLoseGroups(const QString &doing);
+    bool saveGroups();
+    // After another pool is opened the groups stay for Print and Export, but
+    // the read-out, Improve and the board no longer offer them.
+    void setGroupsAside();
+    // The pool record number of every slot of the groups.
+    std::vector<int> groupsRecordNumbers() const;
+    // Earlier rounds whose pairs Improve keeps apart, and the counting of them.
+    void updateAvoidance();
+    QString repeatsRemainText() const;
+    std::vector<ProfileRecord> groupsPool_;  // the records the groups were made from
+    std::vector<int> groupsCandidates_;      // their record numbers that take part
+    QString groupsPoolPath_;
+    FileDialog *dlgSaveGroups = nullptr;
+    FileDialog *dlgOpenGroups = nullptr;
+    FileDialog *dlgCompareWith = nullptr;
+    QAction *mnuSaveGroups = nullptr;
+    QAction *mnuOpenGroups = nullptr;
+    QAction *mnuAddRound = nullptr;
+    QAction *mnuRounds = nullptr;
+    QAction *mnuCompareWith = nullptr;
+    QCheckBox *chkAvoidEarlier = nullptr;
+    QPushButton *cmdRounds = nullptr;
+    std::vector<char> roundsAvoided_;  // per round of the pool's file: its pairs are avoided
+    QLabel *lblRepeats = nullptr;
+    RoundsWindow *frmRounds = nullptr;
+    CompareWindow *frmCompare = nullptr;
+    // The current groups beside `other` (groups of record numbers, scoring `otherScore`).
+    void compareWith(const QString &what, const std::vector<std::vector<int>> &other, long long otherScore);
+    void compareWithRound(int row);
 };
 
 } // namespace quorvia

@@ -58,6 +58,8 @@ void MainWindow::mnuOpenNewPool_Click()
         MessageBox::error(this, error + QLatin1Char('\n') + tr("The pool \"%1\" stays open.").arg(native(PoolPath)));
         return;
     }
+    if (!confirmLoseGroups(tr("opening another pool")))
+        return;
     auto lock = std::make_unique<PoolLock>();
     bool readOnly = false;
     if (!claimPool(chosen, lock, readOnly))
@@ -68,6 +70,7 @@ void MainWindow::mnuOpenNewPool_Click()
     PoolPath = chosen;
     showPoolList(records);
     setPoolCaption();
+    setGroupsAside();
     txtGroups->clear();
 
     ProfilesWindow *editor = profilesWindow();

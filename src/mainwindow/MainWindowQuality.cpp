@@ -114,20 +114,10 @@ void MainWindow::setUpQuality()
     arrangement_->reset(Groups);
 }
 
-bool MainWindow::confirmReplaceArrangedGroups()
-{
-    if (!arrangement_->hasUnsavedChanges())
-        return true;
-    return MessageBox::show(this,
-                            tr("The arranged groups have not been printed or exported since they were changed.\n"
-                               "Calculate new groups and lose them?"),
-                            MessageBox::Style::QuestionDefaultNo)
-        == MessageBox::Yes;
-}
-
 void MainWindow::showNewGroups(GroupTable groups)
 {
     arrangement_->reset(std::move(groups));
+    updateAvoidance();
     txtGroups->verticalScrollBar()->setValue(0);  // new groups are read from the top
     statusBar()->showMessage(tr("Calculated %1 groups of %2 places for %3 people.")
                                  .arg(Groups.NumGroups)
@@ -142,7 +132,8 @@ void MainWindow::groupsHandedOut()
 
 void MainWindow::mnuImprove_Click()
 {
-    statusBar()->showMessage(improveArrangement(this, *arrangement_, chkEvenSizes->isChecked()));
+    statusBar()->showMessage(improveArrangement(this, *arrangement_, chkEvenSizes->isChecked())
+                             + arrangement_->repeatsLeftText());
 }
 
 void MainWindow::mnuArrangeGroups_Click()

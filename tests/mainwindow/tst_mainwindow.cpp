@@ -78,7 +78,8 @@ private slots:
         QCOMPARE(window.findChild<QAction *>("mnuProfiles")->text(), QStringLiteral("P&rofiles..."));
         QCOMPARE(describe(window.findChild<QMenu *>("mnuFile")->actions()),
                  QStringList({"mnuOpenNewPool Ope&n/New Pool... Ctrl+O", "-", "mnuImportPeople &Import People... ",
-                              "mnuExportPoolCsv Export Pool as &CSV... ", "mnuExportGroups Exp&ort Groups... ",
+                              "mnuExportPoolCsv Export Pool as &CSV... ", "mnuOpenGroups Op&en Groups... ",
+                              "mnuSaveGroups Sa&ve Groups... Ctrl+S", "mnuExportGroups Exp&ort Groups... ",
                               "mnuPrintPool Print &Pool Ctrl+P", "mnuPrintGroups Print &Groups Ctrl+G", "-",
                               "mnuExit E&xit Ctrl+Q"}));
         QCOMPARE(describe(window.findChild<QMenu *>("mnuHelp")->actions()),
