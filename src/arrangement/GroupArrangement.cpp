@@ -310,10 +310,25 @@ void GroupArrangement::exchange(Slot a, Slot b)
 
 void GroupArrangement::replaceTable(const GroupTable &table)
 {
-    // Improve keeps pinned people in their slots, so the pins stay valid;
-    // its people are the ones already counted for the bound.
+    // Improve keeps pinned people in their groups but may close up a gap
+    // before them: a pin follows its person within the group. Its people are
+    // the ones already counted for the bound.
+    std::vector<std::pair<ProfileRecord, int>> pinned;  // the person and their group
+    for (std::size_t i = 0; i < personPins_.size() && i < groups_.slotRecords.size(); ++i) {
+        if (personPins_[i] != 0)
+            pinned.emplace_back(groups_.slotRecords[i], int(i) / groups_.GroupSize);
+    }
     groups_ = table;
-    personPins_.resize(groups_.slotRecords.size(), 0);
+    personPins_.assign(groups_.slotRecords.size(), 0);
+    for (const auto &[person, g] : pinned) {
+        for (int s = 0; g < groups_.NumGroups && s < groups_.GroupSize; ++s) {
+            const std::size_t i = indexOf({g, s});
+            if (personPins_[i] == 0 && groups_.slotRecords[i] == person) {
+                personPins_[i] = 1;
+                break;
+            }
+        }
+    }
     if (!quality_.rearrange(groups_, &slotPeople_))
         quality_.reset(groups_, &slotPeople_);
 }

@@ -32,7 +32,8 @@ class Improver : ImproveState<Count> {
         State::spread, State::swap, State::table;
     using State::capacity_, State::group_, State::groups_, State::locked_, State::lockedCount_, State::masks_,
         State::options_, State::people_, State::self_, State::slots_, State::start_, State::startGroup_,
-        State::total_, State::work_, State::spreadMoved_;
+        State::total_, State::work_, State::spreadMoved_, State::penalty_, State::slot_, State::groupScore_;
+    using State::moveDelta, State::swapDelta, State::weakestGroup;
 
 public:
     Improver(const GroupTable &start, const ImproveOptions &options, const ImproveProgress &progress)
@@ -50,26 +51,46 @@ public:
             return finish();
         }
         plan_ = workBudget();
-        budget_ = plan_ - (slots_ <= kSmallGroup ? plan_ / 5 : 0);  // the rest for the last pass
+        // Kept back for the last passes: the descent from the annealing's best
+        // groups (small groups), lifting the weakest group.
+        const bool smallGroups = slots_ <= kSmallGroup;
+        budget_ = plan_ - (smallGroups ? plan_ / 5 : 0) - (options_.liftWeakest ? plan_ / 10 : 0);
         findNeighbours();
         if (options_.evenSizes)
             spread();
+        keep();
+        if (penalty_) {
+            repair();
+            keep();
+        }
 
         // Small groups: a quick descent first, and a last pass from the best
         // groups the annealing met, so that nobody is left with an improving
         // step. In large groups a person's best step costs a scan of every
         // member of the other groups; there the annealing does it all.
-        const bool smallGroups = slots_ <= kSmallGroup;
         if (smallGroups) {
             queueAll();
             localSearch();
+            keep();
         }
         anneal();
-        if (!cancelled_ && smallGroups) {
-            budget_ = plan_;
-            queueAll();
-            localSearch();
+        keep();
+        if (!cancelled_) {
+            budget_ = plan_ - (options_.liftWeakest ? plan_ / 10 : 0);
+            if (smallGroups) {
+                backToKept();
+                queueAll();
+                localSearch();
+                keep();
+            }
+            if (options_.liftWeakest) {
+                budget_ = plan_;
+                backToKept();
+                lift();
+                keep();
+            }
         }
+        backToKept();
         if (progress_ && !cancelled_)
             progress_(plan_, plan_);
         return finish();
@@ -162,23 +183,43 @@ private:
 
     // ------------------------------------------------------------ local search
 
+    // A step: first how much it changes the broken conditions (lower is
+    // better), then the score it gains. The empty step changes nothing.
     struct Step {
+        long long broken = 0;
         long long gain = 0;
         int group = -1;
         int partner = -1;  // -1: a move into a free slot
+        bool betterThan(long long otherBroken, long long otherGain) const
+        {
+            return broken != otherBroken ? broken < otherBroken : gain > otherGain;
+        }
     };
 
-    Step bestStep(int p)
+    // p's best step into the groups of its partners (every group with
+    // `allGroups`): a move into a free slot or a swap with a member.
+    Step bestStep(int p, bool allGroups = false)
     {
         Step best;
         const auto pi = std::size_t(p);
         const int a = group_[pi];
         const int base = scoreIn(p, a) - self_[pi];
-        candidates(p, &candidateBuffer_);
+        if (allGroups) {
+            candidateBuffer_.clear();
+            for (int g = 0; g < groups_; ++g) {
+                if (g != a)
+                    candidateBuffer_.push_back(g);
+            }
+        } else {
+            candidates(p, &candidateBuffer_);
+        }
         for (int b : candidateBuffer_) {
             const int gain = scoreIn(p, b) - base;
-            if (gain > best.gain && canMove(a, b))
-                best = Step{gain, b, -1};
+            if (canMove(a, b)) {
+                const Step step{moveDelta(p, b), gain, b, -1};
+                if (step.betterThan(best.broken, best.gain))
+                    best = step;
+            }
             const int *others = membersOf(b);
             for (int k = 0; k < size(b); ++k) {
                 const int q = others[k];
@@ -187,11 +228,139 @@ private:
                     continue;
                 const long long swapGain =
                     gain + scoreIn(q, a) - scoreIn(q, b) + self_[qi] - 2LL * pair(p, q);
-                if (swapGain > best.gain)
-                    best = Step{swapGain, b, q};
+                const Step step{swapDelta(p, q), swapGain, b, q};
+                if (step.betterThan(best.broken, best.gain))
+                    best = step;
             }
         }
         return best;
+    }
+
+    void takeStep(int p, const Step &step)
+    {
+        if (step.partner >= 0)
+            swap(p, step.partner);
+        else
+            move(p, step.group);
+    }
+
+    // Conditions first: the people in a broken condition try every group,
+    // which the partner lists alone might never offer them.
+    void repair()
+    {
+        for (bool progress = true; progress && penalty_->broken() > 0;) {
+            progress = false;
+            for (int slot : penalty_->culprits()) {
+                const int p = personOfSlot(slot);
+                if (p < 0 || locked_[std::size_t(p)] || stopped())
+                    continue;
+                const Step step = bestStep(p, true);
+                if (step.group >= 0 && step.broken < 0) {
+                    takeStep(p, step);
+                    progress = true;
+                    break;  // the culprits have changed
+                }
+            }
+        }
+    }
+
+    int personOfSlot(int slot) const
+    {
+        const auto at = std::lower_bound(slot_.begin(), slot_.end(), slot);
+        return at != slot_.end() && *at == slot ? int(at - slot_.begin()) : -1;
+    }
+
+    // The weakest group gives or takes a person, or swaps one, as long as
+    // that lifts it (and whichever group it dealt with) above its score,
+    // breaking no more conditions.
+    void lift()
+    {
+        for (;;) {
+            if (stopped())
+                return;
+            const int w = weakestGroup();
+            if (w < 0 || w >= groups_ || size(w) == 0)
+                return;
+            const long long low = groupScore_[std::size_t(w)];
+            long long bestLow = low, bestBroken = 0, bestGain = 0;
+            int bestP = -1, bestQ = -1, bestGroup = -1;
+            // newW, newB: the two groups' new scores; a group left empty no longer counts.
+            auto consider = [&](long long broken, long long newW, long long newB, bool wEmpty, bool bEmpty, int p,
+                                int q, int b) {
+                if (broken > 0)
+                    return;
+                const long long lowest = std::min(wEmpty ? State::kNoGroup : newW, bEmpty ? State::kNoGroup : newB);
+                const long long gain = newW + newB - low - groupScore_[std::size_t(b)];
+                if (lowest <= low)
+                    return;
+                if (bestP < 0 || broken < bestBroken
+                    || (broken == bestBroken && (lowest > bestLow || (lowest == bestLow && gain > bestGain)))) {
+                    bestLow = lowest;
+                    bestBroken = broken;
+                    bestGain = gain;
+                    bestP = p;
+                    bestQ = q;
+                    bestGroup = b;
+                }
+            };
+            for (int b = 0; b < groups_; ++b) {
+                if (b == w)
+                    continue;
+                const long long scoreB = groupScore_[std::size_t(b)];
+                for (int k = 0; k < size(w); ++k) {
+                    const int p = membersOf(w)[k];
+                    if (locked_[std::size_t(p)])
+                        continue;
+                    const long long out = scoreIn(p, w) - self_[std::size_t(p)];
+                    const long long in = scoreIn(p, b);
+                    if (canMove(w, b))
+                        consider(moveDelta(p, b), low - out, scoreB + in, size(w) == 1, false, p, -1, b);
+                    for (int j = 0; j < size(b); ++j) {
+                        const int q = membersOf(b)[j];
+                        if (locked_[std::size_t(q)])
+                            continue;
+                        const long long both = pair(p, q);
+                        consider(swapDelta(p, q), low - out + scoreIn(q, w) - both,
+                                 scoreB + in - (scoreIn(q, b) - self_[std::size_t(q)]) - both, false, false, p, q, b);
+                    }
+                }
+                if (canMove(b, w)) {
+                    for (int j = 0; j < size(b); ++j) {
+                        const int q = membersOf(b)[j];
+                        if (!locked_[std::size_t(q)])
+                            consider(moveDelta(q, w), low + scoreIn(q, w),
+                                     scoreB - (scoreIn(q, b) - self_[std::size_t(q)]), false, size(b) == 1, q, -2, b);
+                    }
+                }
+            }
+            if (bestP < 0)
+                return;
+            if (bestQ >= 0)
+                swap(bestP, bestQ);
+            else if (bestQ == -1)
+                move(bestP, bestGroup);
+            else
+                move(bestP, w);
+        }
+    }
+
+    // The best groups met so far, in the search's order; the start is the first.
+    void keep()
+    {
+        const auto now = State::key();
+        if (!haveKept_ || now > keptKey_) {
+            keptKey_ = now;
+            kept_ = group_;
+            haveKept_ = true;
+        }
+    }
+
+    void backToKept()
+    {
+        if (haveKept_ && group_ != kept_) {
+            group_ = kept_;
+            rebuild();
+        }
     }
 
     void push(int p)
@@ -237,13 +406,10 @@ private:
                 head_ = 0;
             }
             const Step step = bestStep(p);
-            if (step.gain <= 0)
+            if (step.group < 0)
                 continue;
             const int a = group_[std::size_t(p)];
-            if (step.partner >= 0)
-                swap(p, step.partner);
-            else
-                move(p, step.group);
+            takeStep(p, step);
             touchedGroup(a);
             touchedGroup(step.group);
             touched(p);
@@ -259,6 +425,7 @@ private:
     struct Proposal {
         int person = -1, group = -1, partner = -1;
         long long gain = 0;
+        long long broken = 0;  // the change in broken conditions
     };
 
     bool propose(Proposal *step)
@@ -309,7 +476,7 @@ private:
             return false;
         }
         const long long gain = scoreIn(p, b) - scoreIn(p, a) + self_[pi] + partnerGain;
-        *step = Proposal{p, b, q, gain};
+        *step = Proposal{p, b, q, gain, q >= 0 ? swapDelta(p, q) : moveDelta(p, b)};
         return true;
     }
 
@@ -322,13 +489,14 @@ private:
             move(step.person, step.group);
         }
         remember(step.person);
-        if (total_ > bestTotal_) {
+        const auto now = State::key();
+        if (now > bestKey_) {
             for (int p : changed_) {
                 bestGroup_[std::size_t(p)] = group_[std::size_t(p)];
                 isChanged_[std::size_t(p)] = false;
             }
             changed_.clear();
-            bestTotal_ = total_;
+            bestKey_ = now;
         }
     }
 
@@ -353,7 +521,7 @@ private:
         }
         if (movable_.empty())
             return;
-        bestTotal_ = total_;
+        bestKey_ = State::key();
         bestGroup_ = group_;
         isChanged_.assign(std::size_t(people_), false);
 
@@ -381,9 +549,9 @@ private:
         const std::vector<std::uint32_t> &accept = acceptanceTable();
         while (!stopped()) {
             for (int k = 0; k < 256; ++k) {
-                if (!propose(&step))
+                if (!propose(&step) || step.broken > 0)
                     continue;
-                if (step.gain >= 0) {
+                if (step.gain >= 0 || step.broken < 0) {
                     take(step);
                     continue;
                 }
@@ -398,7 +566,7 @@ private:
             }
         }
         // Back to the best groups met.
-        if (total_ != bestTotal_) {
+        if (group_ != bestGroup_) {
             group_ = bestGroup_;
             rebuild();
         }
@@ -440,10 +608,14 @@ private:
 
     std::vector<int> movable_;  // the people not locked
     std::size_t cursor_ = 0;
-    long long bestTotal_ = 0;
+    typename State::Key bestKey_;
     std::vector<int> bestGroup_;
     std::vector<int> changed_;  // people whose group differs from bestGroup_, or did
     std::vector<bool> isChanged_;
+
+    typename State::Key keptKey_;  // the best of every phase's end
+    std::vector<int> kept_;
+    bool haveKept_ = false;
 
     long long budget_ = 0, plan_ = 0, nextReport_ = 0;
     bool cancelled_ = false;

@@ -14,9 +14,10 @@ struct ImproveOptions {
     // far as the locks allow), then improve without unevening them. Spreading
     // can cost score: the total is then only never lower than after it.
     bool evenSizes = false;
-    // Slots (group * GroupSize + slot) whose person must stay where they are;
-    // a locked free slot stays free. Empty or shorter than the table: nothing
-    // beyond it is locked.
+    // Slots (group * GroupSize + slot) whose person must stay in their group
+    // (perhaps in an earlier slot, so that people come first); a locked free
+    // slot keeps a place free. Empty or shorter than the table: nothing beyond
+    // it is locked.
     std::vector<bool> lockedSlots;
     // How much work the search may do (one unit is about one person scored
     // against one group); 0: as much as suits the pool, a few seconds at most.
@@ -25,7 +26,7 @@ struct ImproveOptions {
     // only). Null: score alone.
     ImprovePenalty *penalty = nullptr;
     // Among groupings equally good on the penalty, prefer a higher lowest
-    // group score to a higher total.
+    // group score (over the groups that hold people) to a higher total.
     bool liftWeakest = false;
 };
 
@@ -41,13 +42,16 @@ struct ImproveResult {
 };
 
 // Moves people between groups (swaps, moves into free slots) to raise the
-// total score of assessGroups. Never lowers it, keeps every person exactly
-// once and every group's number of slots, leaves locked people in their
-// slots, and is deterministic: its budget is counted in work, not time.
+// total score of assessGroups. Groupings are ordered by the penalty's
+// broken() first (fewer is better), then with liftWeakest by the lowest group
+// score, then by the total; the result is never worse in that order than the
+// start (after spreading, with evenSizes). Keeps every person exactly once and
+// every group's number of slots, keeps locked people in their groups, and is
+// deterministic: its budget is counted in work, not time.
 // A slot whose HasData is 0 is no person: it counts 0 and may be filled.
-// In every group the people fill the first slots and free slots follow (but
-// locked slots keep their places); a group whose people stay keeps their
-// order, newcomers following. When nobody moves the table comes back as given.
+// In every group the people fill the first slots and free slots follow; a
+// group's people who stay keep their order, newcomers following. When nobody
+// moves the table comes back as given.
 ImproveResult improveGroups(const GroupTable &start, const ImproveOptions &options,
                             const ImproveProgress &progress = {});
 

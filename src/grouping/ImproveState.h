@@ -4,10 +4,12 @@
 // total, and the swaps and moves that keep them exact.
 
 #include "grouping/GroupImprover.h"
+#include "grouping/ImprovePenalty.h"
 #include "grouping/ImproveScoring.h"
 #include "grouping/TraitMasks.h"
 
 #include <algorithm>
+#include <limits>
 #include <vector>
 
 namespace quorvia::grouping {
@@ -97,7 +99,63 @@ public:
         }
         people_ = int(slot_.size());
         startGroup_ = group_;
+        penalty_ = options.penalty;
+        if (options.liftWeakest) {
+            groupScore_.assign(std::size_t(groups_), 0);
+            for (leaves_ = 1; leaves_ < groups_; leaves_ *= 2) {
+            }
+            weakestTree_.assign(std::size_t(2 * leaves_), kNoGroup);
+        }
         rebuild();
+    }
+
+    // ------------------------------------------------------------ conditions and the weakest group
+
+    // How good the present groups are, in the order the search prefers them:
+    // fewer broken conditions, then (when asked) a stronger weakest group,
+    // then a higher total.
+    struct Key {
+        long long broken = 0, weakest = 0, total = 0;
+        bool operator>(const Key &o) const
+        {
+            if (broken != o.broken)
+                return broken < o.broken;
+            if (weakest != o.weakest)
+                return weakest > o.weakest;
+            return total > o.total;
+        }
+    };
+    Key key() const
+    {
+        return Key{penalty_ ? penalty_->broken() : 0, groupScore_.empty() ? 0 : weakestTree_[1], total_};
+    }
+
+    // The change in broken conditions if p moved to g, or p and q swapped.
+    long long moveDelta(int p, int g) const
+    {
+        return penalty_ ? penalty_->moveDelta(slot_[std::size_t(p)], g) : 0;
+    }
+    long long swapDelta(int p, int q) const
+    {
+        return penalty_ ? penalty_->swapDelta(slot_[std::size_t(p)], slot_[std::size_t(q)]) : 0;
+    }
+
+    // The score of group g, and the lowest over the groups that hold people.
+    static constexpr long long kNoGroup = std::numeric_limits<long long>::max();
+    void setGroupScore(int g, long long score)
+    {
+        groupScore_[std::size_t(g)] = score;
+        std::size_t k = std::size_t(leaves_ + g);
+        weakestTree_[k] = size(g) > 0 ? score : kNoGroup;
+        for (k /= 2; k >= 1; k /= 2)
+            weakestTree_[k] = std::min(weakestTree_[2 * k], weakestTree_[2 * k + 1]);
+    }
+    int weakestGroup() const
+    {
+        std::size_t k = 1;
+        while (k < std::size_t(leaves_))
+            k = weakestTree_[2 * k] == weakestTree_[k] ? 2 * k : 2 * k + 1;
+        return int(k) - leaves_;
     }
 
 
@@ -137,9 +195,22 @@ public:
             addCounts(p, g, +1);
         }
         total_ = 0;
-        for (int p = 0; p < people_; ++p)
-            total_ += scoreIn(p, group_[std::size_t(p)]) - self_[std::size_t(p)];
+        std::vector<long long> twice(groupScore_.empty() ? 0 : std::size_t(groups_), 0);
+        for (int p = 0; p < people_; ++p) {
+            const int in = scoreIn(p, group_[std::size_t(p)]) - self_[std::size_t(p)];
+            total_ += in;
+            if (!twice.empty())
+                twice[std::size_t(group_[std::size_t(p)])] += in;
+        }
         total_ /= 2;
+        for (std::size_t g = 0; g < twice.size(); ++g)
+            setGroupScore(int(g), twice[g] / 2);
+        if (penalty_) {
+            std::vector<int> groupOf(start_.slotRecords.size(), -1);
+            for (int p = 0; p < people_; ++p)
+                groupOf[std::size_t(slot_[std::size_t(p)])] = group_[std::size_t(p)];
+            penalty_->reset(groupOf, groups_);
+        }
     }
     bool canMove(int from, int to) const
     {
@@ -153,7 +224,10 @@ public:
     {
         const auto pi = std::size_t(p);
         const int from = group_[pi];
-        total_ += scoreIn(p, to) - scoreIn(p, from) + self_[pi];
+        const int leaving = scoreIn(p, from) - self_[pi], joining = scoreIn(p, to);
+        total_ += joining - leaving;
+        if (penalty_)
+            penalty_->move(slot_[pi], to);
         addCounts(p, from, -1);
         addCounts(p, to, +1);
         int *old = members_.data() + std::size_t(from) * std::size_t(slots_);
@@ -163,6 +237,10 @@ public:
         position_[pi] = size_[std::size_t(to)]++;
         members_[std::size_t(to) * std::size_t(slots_) + std::size_t(position_[pi])] = p;
         group_[pi] = to;
+        if (!groupScore_.empty()) {
+            setGroupScore(from, groupScore_[std::size_t(from)] - leaving);
+            setGroupScore(to, groupScore_[std::size_t(to)] + joining);
+        }
     }
 
     // p and q change places; their groups keep their sizes throughout.
@@ -170,8 +248,19 @@ public:
     {
         const auto pi = std::size_t(p), qi = std::size_t(q);
         const int a = group_[pi], b = group_[qi];
-        total_ += scoreIn(p, b) - scoreIn(p, a) + self_[pi] + scoreIn(q, a) - scoreIn(q, b) + self_[qi]
-            - 2LL * pair(p, q);
+        const int both = pair(p, q);
+        // What group a and group b gain.
+        const long long gainA = scoreIn(q, a) - (scoreIn(p, a) - self_[pi]) - both;
+        const long long gainB = scoreIn(p, b) - (scoreIn(q, b) - self_[qi]) - both;
+        total_ += gainA + gainB;
+        if (penalty_) {
+            penalty_->move(slot_[pi], b);
+            penalty_->move(slot_[qi], a);
+        }
+        if (!groupScore_.empty()) {
+            setGroupScore(a, groupScore_[std::size_t(a)] + gainA);
+            setGroupScore(b, groupScore_[std::size_t(b)] + gainB);
+        }
         addCounts(p, a, -1);
         addCounts(q, a, +1);
         addCounts(q, b, -1);
@@ -195,14 +284,25 @@ public:
         const std::vector<int> target = evenTargets(lockedCount_, high, current, people_);
         for (int g = 0; g < groups_; ++g) {
             while (size(g) > target[std::size_t(g)]) {
+                // Who leaves: the one whose going breaks least, then who adds least here.
                 int leaving = -1;
-                long long worst = std::numeric_limits<long long>::max();
+                long long leastBroken = 0, worst = 0;
                 for (int k = 0; k < size(g); ++k) {
                     const int q = membersOf(g)[k];
                     if (locked_[std::size_t(q)])
                         continue;
+                    long long broken = 0;
+                    if (penalty_) {
+                        broken = std::numeric_limits<long long>::max();
+                        for (int h = 0; h < groups_; ++h) {
+                            if (h != g && size(h) < target[std::size_t(h)])
+                                broken = std::min(broken, moveDelta(q, h));
+                        }
+                    }
                     const long long v = scoreIn(q, g) - self_[std::size_t(q)];
-                    if (v < worst || (v == worst && q < leaving)) {
+                    if (leaving < 0 || broken < leastBroken
+                        || (broken == leastBroken && (v < worst || (v == worst && q < leaving)))) {
+                        leastBroken = broken;
                         worst = v;
                         leaving = q;
                     }
@@ -210,12 +310,14 @@ public:
                 if (leaving < 0)
                     break;
                 int into = -1;
-                long long bestScore = std::numeric_limits<long long>::min();
+                long long bestBroken = 0, bestScore = 0;
                 for (int h = 0; h < groups_; ++h) {
                     if (size(h) >= target[std::size_t(h)])
                         continue;
+                    const long long broken = moveDelta(leaving, h);
                     const long long v = scoreIn(leaving, h);
-                    if (v > bestScore) {
+                    if (into < 0 || broken < bestBroken || (broken == bestBroken && v > bestScore)) {
+                        bestBroken = broken;
                         bestScore = v;
                         into = h;
                     }
@@ -228,37 +330,25 @@ public:
         }
     }
 
-    // The table of the present groups: locked slots as they were, and in
-    // every group its people from the first free slot on.
+    // The table of the present groups: in every group its people from the
+    // first slot on (the locked ones keep their group, not their slot
+    // number), those who were there first in their old order, then the
+    // newcomers; free slots last.
     GroupTable table() const
     {
         GroupTable table;
         table.NumGroups = groups_;
         table.GroupSize = slots_;
         table.slotRecords.assign(start_.slotRecords.size(), ProfileRecord{});
-        std::vector<bool> taken(table.slotRecords.size(), false);
-        for (std::size_t index = 0; index < table.slotRecords.size(); ++index) {
-            if (index < options_.lockedSlots.size() && options_.lockedSlots[index]) {
-                table.slotRecords[index] = start_.slotRecords[index];
-                taken[index] = true;
-            }
-        }
         for (int g = 0; g < groups_; ++g) {
             std::vector<int> stay(membersOf(g), membersOf(g) + size(g));
-            // Those who were here first, in their old order, then the newcomers.
             std::sort(stay.begin(), stay.end(), [&](int x, int y) {
                 const bool xNew = startGroup_[std::size_t(x)] != g, yNew = startGroup_[std::size_t(y)] != g;
                 return xNew != yNew ? !xNew : x < y;
             });
             std::size_t next = std::size_t(g) * std::size_t(slots_);
-            for (int p : stay) {
-                if (locked_[std::size_t(p)])
-                    continue;
-                while (taken[next])
-                    ++next;
-                table.slotRecords[next] = start_.slotRecords[std::size_t(slot_[std::size_t(p)])];
-                taken[next] = true;
-            }
+            for (int p : stay)
+                table.slotRecords[next++] = start_.slotRecords[std::size_t(slot_[std::size_t(p)])];
         }
         return table;
     }
@@ -282,6 +372,10 @@ public:
     std::vector<int> capacity_, lockedCount_;
     std::vector<GroupCounts<Count>> counts_;
     long long total_ = 0;
+    ImprovePenalty *penalty_ = nullptr;
+    std::vector<long long> groupScore_;   // with liftWeakest only
+    std::vector<long long> weakestTree_;  // the lowest score below each node; groups without people count as none
+    int leaves_ = 0;
 
     long long work_ = 0;  // dot products so far
     bool spreadMoved_ = false;

@@ -233,7 +233,8 @@ private slots:
         QTest::keyClick(board, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
         QVERIFY(window.Groups.at(o, 2) == mover && boxShows());
 
-        // A person Improve would move is pinned on the board; Improve leaves them in their slot.
+        // A person Improve would move is pinned on the board; Improve leaves
+        // them in their group, their pin with them, and no free slot before anybody.
         const GroupTable free = improveGroups(window.Groups, {}).groups;
         QVERIFY(free.slotRecords != window.Groups.slotRecords);
         int moved = 0;
@@ -244,7 +245,13 @@ private slots:
         QTest::keyClick(board, Qt::Key_L, Qt::ControlModifier);
         const ProfileRecord keep = window.Groups.at(pinned.group, pinned.slot);
         board->findChild<QAction *>("mnuImprove")->trigger();
-        QVERIFY(window.Groups.at(pinned.group, pinned.slot) == keep);
+        int at = 0;
+        while (at < 4 && !(window.Groups.at(pinned.group, at) == keep))
+            ++at;
+        QVERIFY(at < 4 && window.arrangement()->isPersonPinned({pinned.group, at}));
+        for (int g = 0; g < window.Groups.NumGroups; ++g)
+            for (int s = 1; s < 4; ++s)
+                QVERIFY(isPerson(window.Groups.at(g, s - 1)) || !isPerson(window.Groups.at(g, s)));
         QVERIFY(window.Groups.slotRecords != free.slotRecords && boxShows());
         QVERIFY(board->statusBar()->currentMessage().startsWith("Improved the groups"));
         QCOMPARE(board->findChild<QAction *>("mnuUndo")->text(), "&Undo Improve");

@@ -1,5 +1,4 @@
 #include "grouping/GroupBuilder.h"
-#include "grouping/GroupImprover.h"
 #include "grouping/GroupQuality.h"
 #include "grouping/PairScan.h"
 #include "grouping/PoolGenerator.h"
@@ -10,7 +9,6 @@
 
 #include <algorithm>
 #include <functional>
-#include <map>
 
 using namespace quorvia;
 using namespace quorvia::testing;
@@ -76,15 +74,6 @@ GroupTable randomTable(PoolGenerator &gen, int maxPeople)
     const PoolShape shape{TraitStyle(gen.between(0, kTraitStyles - 1)), gen.chance(0.3) ? 0.15 : 0.0, 0.1};
     const SizeOption option = gen.chance(0.5) ? SizeOption::AmountOfGroups : SizeOption::PeoplePerGroup;
     return buildGroups(gen.pool(n, shape), option, gen.between(1, gen.chance(0.7) ? 8 : n + 1));
-}
-
-std::map<QString, int> peopleOf(const GroupTable &t)
-{
-    std::map<QString, int> names;
-    for (const ProfileRecord &r : t.slotRecords)
-        if (isPerson(r))
-            ++names[trimmedField(r.LastName)];
-    return names;
 }
 
 } // namespace
@@ -175,118 +164,6 @@ private slots:
                 std::swap(t.slotRecords[std::size_t(p)], t.slotRecords[std::size_t(n + p)]);
                 QCOMPARE(figures(tracker.report()), figures(assessGroups(t)));
             }
-        }
-    }
-
-    void improveKeepsPeopleSlotsAndLocks()
-    {
-        PoolGenerator gen(7u);
-        for (int round = 0; round < 150; ++round) {
-            const GroupTable start = randomTable(gen, 60);
-            ImproveOptions options;
-            options.workBudget = 100000;
-            options.evenSizes = round % 3 == 0;
-            if (round % 2 == 0)
-                for (std::size_t k = 0; k < start.slotRecords.size(); ++k)
-                    options.lockedSlots.push_back(gen.chance(0.15));
-            long long lastDone = -1;
-            bool monotone = true;
-            const ImproveResult result = improveGroups(start, options, [&](long long done, long long total) {
-                monotone = monotone && done >= lastDone && done <= total;
-                lastDone = done;
-                return true;
-            });
-            const GroupTable &t = result.groups;
-            QVERIFY(monotone && !result.cancelled);
-            QCOMPARE(t.NumGroups, start.NumGroups);
-            QCOMPARE(t.GroupSize, start.GroupSize);
-            QCOMPARE(t.slotRecords.size(), start.slotRecords.size());
-            QVERIFY(peopleOf(t) == peopleOf(start));
-            if (!options.evenSizes)
-                QVERIFY(assessGroups(t).total.score >= assessGroups(start).total.score);
-            const bool anyLock = std::count(options.lockedSlots.begin(), options.lockedSlots.end(), true) > 0;
-            int fewest = t.GroupSize, most = 0;
-            for (int g = 0; g < t.NumGroups; ++g) {
-                bool freeSeen = false;
-                int people = 0;
-                for (int s = 0; s < t.GroupSize; ++s) {
-                    const std::size_t k = std::size_t(g * t.GroupSize + s);
-                    const bool locked = k < options.lockedSlots.size() && options.lockedSlots[k];
-                    if (locked)
-                        QVERIFY(t.slotRecords[k] == start.slotRecords[k]);
-                    else if (isPerson(t.slotRecords[k]))
-                        QVERIFY2(!freeSeen, "people fill the first free slots");
-                    else
-                        freeSeen = true;
-                    people += isPerson(t.slotRecords[k]) ? 1 : 0;
-                }
-                fewest = std::min(fewest, people);
-                most = std::max(most, people);
-            }
-            if (options.evenSizes && !anyLock)
-                QVERIFY(most - fewest <= 1);
-            QVERIFY(improveGroups(start, options).groups.slotRecords == t.slotRecords);  // the same every time
-        }
-    }
-
-    void cancelKeepsTheBestSoFar()
-    {
-        PoolGenerator gen(3u);
-        const GroupTable start = buildGroups(gen.poolAtDensity(400, 0.2), SizeOption::PeoplePerGroup, 4);
-        int calls = 0;
-        const ImproveResult result = improveGroups(start, {}, [&](long long, long long) { return ++calls < 3; });
-        QVERIFY(result.cancelled && calls == 3);
-        QVERIFY(peopleOf(result.groups) == peopleOf(start));
-        QVERIFY(assessGroups(result.groups).total.score >= assessGroups(start).total.score);
-    }
-
-    // On pools small enough to try every grouping: Improve's total is at most
-    // the best for its group sizes, and that best at most the bound.
-    void smallPoolsAgainstEveryGrouping()
-    {
-        PoolGenerator gen(99u);
-        for (int round = 0; round < 120; ++round) {
-            const int n = gen.between(1, 8);
-            const PoolShape shape{TraitStyle(gen.between(0, kTraitStyles - 1))};
-            const GroupTable start = buildGroups(gen.pool(n, shape), SizeOption::AmountOfGroups, gen.between(1, 4));
-            ImproveOptions options;
-            options.workBudget = 20000;
-            const GroupTable t = improveGroups(start, options).groups;
-            std::vector<const ProfileRecord *> people;
-            for (const ProfileRecord &r : t.slotRecords)
-                if (isPerson(r))
-                    people.push_back(&r);
-            std::vector<int> sizes;
-            for (const GroupFit &g : assessGroups(t).groups)
-                sizes.push_back(g.people);
-            std::sort(sizes.begin(), sizes.end());
-            std::vector<std::vector<int>> score(people.size(), std::vector<int>(people.size()));
-            for (std::size_t i = 0; i < people.size(); ++i)
-                for (std::size_t j = 0; j < people.size(); ++j)
-                    score[i][j] = reference::CompatibilityScore(*people[i], *people[j]);
-            std::int64_t best = std::numeric_limits<std::int64_t>::min();
-            std::vector<int> groupOf(people.size(), 0);
-            for (;;) {
-                std::vector<int> count(std::size_t(t.NumGroups), 0);
-                std::int64_t total = 0;
-                for (std::size_t i = 0; i < people.size(); ++i) {
-                    ++count[std::size_t(groupOf[i])];
-                    for (std::size_t j = 0; j < i; ++j)
-                        if (groupOf[i] == groupOf[j])
-                            total += score[i][j];
-                }
-                std::sort(count.begin(), count.end());
-                if (count == sizes)
-                    best = std::max(best, total);
-                std::size_t k = 0;  // the next grouping, counting in base NumGroups
-                while (k < groupOf.size() && ++groupOf[k] == t.NumGroups)
-                    groupOf[k++] = 0;
-                if (k == groupOf.size())
-                    break;
-            }
-            const QualityReport report = assessGroups(t);
-            QVERIFY(report.total.score <= best);
-            QVERIFY(best <= report.bound);
         }
     }
 };
