@@ -177,7 +177,9 @@ void BoardWindow::mnuPinGroup_Click()
 
 void BoardWindow::mnuImprove_Click()
 {
-    say(improveArrangement(this, *arrangement_, chkEvenSizes->isChecked()) + arrangement_->repeatsLeftText());
+    // The count of pairs left is read once Improve is done.
+    const QString done = improveArrangement(this, *arrangement_, chkEvenSizes->isChecked());
+    say(done + arrangement_->repeatsLeftText());
 }
 
 } // namespace quorvia

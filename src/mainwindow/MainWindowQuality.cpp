@@ -132,8 +132,9 @@ void MainWindow::groupsHandedOut()
 
 void MainWindow::mnuImprove_Click()
 {
-    statusBar()->showMessage(improveArrangement(this, *arrangement_, chkEvenSizes->isChecked())
-                             + arrangement_->repeatsLeftText());
+    // The count of pairs left is read once Improve is done.
+    const QString done = improveArrangement(this, *arrangement_, chkEvenSizes->isChecked());
+    statusBar()->showMessage(done + arrangement_->repeatsLeftText());
 }
 
 void MainWindow::mnuArrangeGroups_Click()
