@@ -124,8 +124,10 @@ bool readCsvLines(const QByteArray &fileBytes, std::vector<SlotLine> *lines, QSt
         line.first = withoutFormulaGuard(field("first name"));
         line.last = withoutFormulaGuard(field("last name"));
         line.position = withoutFormulaGuard(field("position"));
-        line.free = line.first == QLatin1String("NONE") && line.last.isEmpty() && line.position.isEmpty();
         const QString number = field("record").trimmed();
+        // A person whose first name is NONE has a score and a number.
+        line.free = line.first == QLatin1String("NONE") && line.last.isEmpty() && line.position.isEmpty()
+            && number.isEmpty() && field("score").trimmed().isEmpty();
         if (!number.isEmpty()) {
             bool ok = false;
             line.recordNumber = number.toInt(&ok);

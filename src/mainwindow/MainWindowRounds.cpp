@@ -58,6 +58,7 @@ void MainWindow::setUpRounds()
     cmdRounds->setObjectName(QStringLiteral("cmdRounds"));
     lblRepeats = new QLabel(fraQuality);
     lblRepeats->setObjectName(QStringLiteral("lblRepeats"));
+    lblRepeats->setWordWrap(true);
     lblRepeats->hide();
     // Beside Even sizes, and the count under the read-out.
     for (QObject *child : fraQuality->layout()->children()) {
@@ -97,11 +98,17 @@ void MainWindow::setUpRounds()
             item->setEnabled(any);
         const RepeatCount &repeats = arrangement_->repeats();
         lblRepeats->setVisible(any && arrangement_->countsRepeats());
+        // The first groups by name; a big pool's count must stay one line.
         QStringList groups;
+        int more = 0;
         for (std::size_t g = 0; g < repeats.perGroup.size(); ++g) {
-            if (repeats.perGroup[g] > 0)
+            if (repeats.perGroup[g] > 0 && groups.size() < 6)
                 groups << tr("Group %1: %2").arg(g + 1).arg(repeats.perGroup[g]);
+            else if (repeats.perGroup[g] > 0)
+                ++more;
         }
+        if (more > 0)
+            groups << (more == 1 ? tr("1 more group") : tr("%1 more groups").arg(more));
         lblRepeats->setText(repeats.total == 0
                                 ? tr("No pair met in the rounds chosen.")
                                 : tr("Met before: %1 (%2).").arg(pairsText(repeats.total), groups.join(QStringLiteral(", "))));

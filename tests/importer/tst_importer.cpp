@@ -128,7 +128,8 @@ private slots:
         FileDialog::queueChoice(path("groups"), 1);
         window.ExportGroups();
         QCOMPARE(readFile(path("groups.csv")),
-                 QByteArray("\xEF\xBB\xBFGroup,Slot,First name,Last name,Position,Score\r\n"));
+                 QByteArray("\xEF\xBB\xBFGroup,Slot,First name,Last name,Position,Score,Record,Pinned,Group pinned,"
+                            "Pool\r\n"));
     }
 
 private:

@@ -1,6 +1,7 @@
 #include "csv/GroupsCsv.h"
 #include "csv/GroupsFile.h"
 #include "grouping/GroupListing.h"
+#include "rounds/GroupingComparison.h"
 #include "rounds/PairHistory.h"
 #include "rounds/RepeatPairsPenalty.h"
 #include "rounds/RoundsFile.h"
@@ -25,14 +26,16 @@ class TestRounds : public QObject {
     }
     const std::vector<ProfileRecord> pool{person("Anna", "Smith", "Manager"), person("Anna", "Smith", "Clerk"),
                                           person("", "Brown"), person("Carl", "Lee, Jr"), person("Eva", "Diaz"),
-                                          person("Eva", "Diaz"), person("Bo", "Kim"), technical(person("Bo", "Kim"))};
+                                          person("Eva", "Diaz"), person("Bo", "Kim"), technical(person("Bo", "Kim")),
+                                          person("NONE", "")};
 
     GroupsFile saved()
     {
         GroupsFile file;
-        file.groups = GroupTable{2, 3, {pool[3], pool[0], pool[4], pool[2], pool[5], ProfileRecord()}};
-        file.recordNumbers = {4, 1, 5, 3, 6, 0};
-        file.personPins = {0, 1, 0, 0, 0, 0};
+        file.groups = GroupTable{2, 4, {pool[3], pool[0], pool[4], ProfileRecord(), pool[2], pool[5], pool[8],
+                                        ProfileRecord()}};
+        file.recordNumbers = {4, 1, 5, 0, 3, 6, 9, 0};
+        file.personPins = {0, 1, 0, 0, 0, 0, 0, 0};
         file.groupPins = {0, 1};
         file.poolName = "team.Qvr";
         return file;
@@ -80,7 +83,8 @@ private slots:
         // Identical records may trade numbers; the others keep theirs.
         QCOMPARE(read.recordNumbers[0], 4);
         QCOMPARE(read.recordNumbers[1], 1);
-        QCOMPARE(read.recordNumbers[2] + read.recordNumbers[4], 11);
+        QCOMPARE(read.recordNumbers[2] + read.recordNumbers[5], 11);
+        QCOMPARE(read.recordNumbers[6], 9);  // first name NONE, yet a person
     }
 
     // The exported document has names only; it reads back where they are unique.
@@ -143,6 +147,19 @@ private slots:
         QCOMPARE(count.total, 4);
         QCOMPARE(count.perSlot, (std::vector<char>{1, 1, 1, 1, 0, 1}));
         QCOMPARE(countRepeats(table, {1, 4, 6, 2, 5, 0}, history).total, 0);
+    }
+
+    // Two groupings side by side: pairs in both, and who is elsewhere.
+    void comparison()
+    {
+        const GroupingComparison c = compareGroupings({{1, 2, 3}, {4, 5}}, {{1, 2}, {3, 4, 6}});
+        QCOMPARE(c.pairsHere, 4);
+        QCOMPARE(c.pairsThere, 4);
+        QCOMPARE(c.sharedPairs, 1);
+        QCOMPARE(c.moves.size(), std::size_t(3));
+        QCOMPARE(c.moves[0].record * 100 + c.moves[0].fromGroup * 10 + c.moves[0].toGroup, 310);
+        QCOMPARE(std::make_pair(c.moves[1].fromGroup, c.moves[1].toGroup), std::make_pair(-1, 1));  // 5: new here
+        QCOMPARE(std::make_pair(c.moves[2].fromGroup, c.moves[2].toGroup), std::make_pair(1, -1));  // 6: gone
     }
 
     // The penalty's deltas agree with counting afresh after random moves and
