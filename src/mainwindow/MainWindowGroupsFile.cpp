@@ -163,6 +163,8 @@ void MainWindow::setGroupsAside()
     if (frmBoard)
         frmBoard->close();
     arrangement_->reset(GroupTable{});
+    updateAvoidance();  // no groups: no counting, no penalty
+    // Every change of the arrangement copies its groups here: restore last.
     Groups = former;
 }
 
