@@ -143,6 +143,9 @@ private slots:
         QVERIFY(!repeats->isHidden());
         QVERIFY2(repeats->text().startsWith("Met before: 24 pairs (Group 1: 6"), qPrintable(repeats->text()));
         QCOMPARE(window.arrangement()->repeats().total, 24);
+        const QAbstractItemModel *table = window.findChild<QTableView *>("tblQuality")->model();
+        QCOMPARE(table->headerData(4, Qt::Horizontal).toString(), QString("Met before"));
+        QCOMPARE(table->index(3, 4).data().toInt(), 6);
 
         QVERIFY(!window.arrangement()->createPenalty());
         window.findChild<QCheckBox *>("chkAvoidEarlier")->setChecked(true);
@@ -167,6 +170,7 @@ private slots:
         // Unticked, the round no longer counts; renamed and removed in the file.
         list->item(0)->setCheckState(Qt::Unchecked);
         QVERIFY(repeats->isHidden());
+        QCOMPARE(table->columnCount(), 4);
         TextPrompt::queueText("First week");
         window.findChild<QPushButton *>("cmdRenameRound")->click();
         QVERIFY(readFile(roundsPathFor(poolPath)).contains("First week"));
