@@ -4,6 +4,7 @@
 
 #include "arrangement/GroupDescriptions.h"
 #include "grouping/GroupImprover.h"
+#include "grouping/ImprovePenalty.h"
 
 #include <QAction>
 #include <QThread>
@@ -108,27 +109,52 @@ void GroupArrangement::startBestPossible()
     worker->start(QThread::LowPriority);
 }
 
-void GroupArrangement::reset(GroupTable groups)
+void GroupArrangement::reset(GroupTable groups, std::vector<char> personPins, std::vector<char> groupPins)
 {
     undoStack_->clear();
     groups_ = std::move(groups);
-    saved_ = groups_;
-    personPins_.assign(groups_.slotRecords.size(), 0);
-    groupPins_.assign(std::size_t(std::max(groups_.NumGroups, 0)), 0);
+    personPins_ = std::move(personPins);
+    groupPins_ = std::move(groupPins);
+    personPins_.resize(groups_.slotRecords.size(), 0);
+    groupPins_.resize(std::size_t(std::max(groups_.NumGroups, 0)), 0);
     quality_.reset(groups_, &slotPeople_);
     startBestPossible();
+    markSaved();
     announceChange();
 }
 
 bool GroupArrangement::hasUnsavedChanges() const
 {
     return groups_.NumGroups != saved_.NumGroups || groups_.GroupSize != saved_.GroupSize
-        || groups_.slotRecords != saved_.slotRecords;
+        || groups_.slotRecords != saved_.slotRecords || personPins_ != savedPersonPins_
+        || groupPins_ != savedGroupPins_;
 }
 
 void GroupArrangement::markSaved()
 {
     saved_ = groups_;
+    savedPersonPins_ = personPins_;
+    savedGroupPins_ = groupPins_;
+}
+
+std::unique_ptr<ImprovePenalty> GroupArrangement::createPenalty() const
+{
+    return penaltyFactory_ && hasGroups() ? penaltyFactory_(groups_) : nullptr;
+}
+
+QString GroupArrangement::repeatsLeftText() const
+{
+    if (!penaltyFactory_ || repeats_.total == 0)
+        return QString();
+    return repeats_.total == 1 ? tr(" 1 pair who met before is still together: no split without it was found.")
+                               : tr(" %1 pairs who met before are still together: no split without them was found.")
+                                     .arg(repeats_.total);
+}
+
+void GroupArrangement::setRepeatCounter(std::function<RepeatCount(const GroupTable &)> counter)
+{
+    repeatCounter_ = std::move(counter);
+    announceChange();
 }
 
 std::size_t GroupArrangement::indexOf(Slot at) const
@@ -341,6 +367,7 @@ void GroupArrangement::replaceTable(const GroupTable &table)
 
 void GroupArrangement::announceChange()
 {
+    repeats_ = repeatCounter_ ? repeatCounter_(groups_) : RepeatCount{};
     ++revision_;
     emit changed();
 }

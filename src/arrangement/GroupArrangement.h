@@ -4,12 +4,15 @@
 #include "grouping/GroupQuality.h"
 #include "grouping/QualityTracker.h"
 #include "grouping/GroupTable.h"
+#include "grouping/ImprovePenalty.h"
+#include "rounds/PairHistory.h"
 
 #include <QObject>
 #include <QString>
 
 #include <functional>
 #include <optional>
+#include <memory>
 #include <vector>
 
 class QAction;
@@ -57,9 +60,11 @@ public:
     PoolRules *rules() const { return rules_; }
 
     // A new Calculate: replaces everything, clears the history and the pins.
-    void reset(GroupTable groups);
+    // Groups opened from a file bring their pins (per slot, per group).
+    void reset(GroupTable groups, std::vector<char> personPins = {}, std::vector<char> groupPins = {});
 
-    // Whether the groups differ from the ones last calculated, printed or exported.
+    // Whether the groups or their pins differ from the ones last calculated,
+    // opened, saved, printed or exported.
     bool hasUnsavedChanges() const;
     void markSaved();
 
@@ -83,6 +88,20 @@ public:
     // Takes an improved table as one step named `stepName`; false when it is
     // the same as the current one (nothing to undo then).
     bool applyImproved(const GroupTable &improved, const QString &stepName);
+
+    // Pairs in the groups that met in earlier rounds, counted afresh after
+    // every change by `counter` (none: no counting).
+    void setRepeatCounter(std::function<RepeatCount(const GroupTable &)> counter);
+    const RepeatCount &repeats() const { return repeats_; }
+    bool countsRepeats() const { return bool(repeatCounter_); }
+    // A condition for Improve to meet before score (earlier partners kept
+    // apart), made for the groups as they are when Improve starts; none: score alone.
+    using PenaltyFactory = std::function<std::unique_ptr<ImprovePenalty>(const GroupTable &)>;
+    void setPenaltyFactory(PenaltyFactory factory) { penaltyFactory_ = std::move(factory); }
+    std::unique_ptr<ImprovePenalty> createPenalty() const;
+    // After an Improve that was to keep earlier partners apart: how many
+    // pairs are still together, as a sentence to add; "" when none are.
+    QString repeatsLeftText() const;
 
 signals:
     // After every change of the groups or the pins, undo and redo included.
@@ -117,6 +136,11 @@ private:
 
     GroupTable groups_;
     GroupTable saved_;
+    std::vector<char> savedPersonPins_;
+    std::vector<char> savedGroupPins_;
+    std::function<RepeatCount(const GroupTable &)> repeatCounter_;
+    RepeatCount repeats_;
+    PenaltyFactory penaltyFactory_;
     // Follows every move and swap in a few milliseconds, even for 32,767 people.
     QualityTracker quality_;
     std::vector<int> slotPeople_;   // per slot: the tracker's number for its person, -1 when free

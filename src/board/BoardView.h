@@ -59,6 +59,8 @@ private:
     void updateScrollBars();
     void paintCard(QPainter &painter, int group, const QRect &exposed);
     void paintPin(QPainter &painter, const QRect &box) const;
+    // The person met someone of the group in an earlier round.
+    bool metBefore(const Slot &at) const;
     void finishPick(Slot with);
     // While a drag is held near the top or bottom edge, the board scrolls on its own.
     int edgeScrollStep() const;

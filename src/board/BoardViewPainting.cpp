@@ -12,6 +12,7 @@ namespace {
 const QColor kConflict(0xc0, 0x20, 0x20);
 const QColor kDropOk(0xc8, 0xec, 0xc8);
 const QColor kDropRefused(0xf4, 0xc8, 0xc8);
+const QColor kMetBefore(0x20, 0x50, 0xc0);
 
 } // namespace
 
@@ -103,6 +104,12 @@ void BoardView::paintCard(QPainter &painter, int group, const QRect &exposed)
             painter.setFont(bold);
             painter.drawText(QRect(rect.x() + 4, rect.y(), 10, rect.height()), Qt::AlignCenter, QStringLiteral("!"));
             painter.setFont(font());
+        } else if (person && metBefore(at)) {
+            // Met someone of this group in an earlier round.
+            painter.setPen(kMetBefore);
+            painter.setFont(bold);
+            painter.drawText(QRect(rect.x() + 2, rect.y(), 14, rect.height()), Qt::AlignCenter, QStringLiteral("\u21BB"));
+            painter.setFont(font());
         }
         QColor colour = isCurrent ? palette().highlightedText().color()
                         : conflict ? kConflict
@@ -126,6 +133,13 @@ void BoardView::paintCard(QPainter &painter, int group, const QRect &exposed)
             painter.drawRect(rect.adjusted(2, 1, -3, -2));
         }
     }
+}
+
+bool BoardView::metBefore(const Slot &at) const
+{
+    const std::vector<char> &marks = model_->arrangement()->repeats().perSlot;
+    const std::size_t i = std::size_t(at.group) * std::size_t(model_->slotCount()) + std::size_t(at.slot);
+    return i < marks.size() && marks[i] != 0;
 }
 
 // A drawing pin: a round head on a short needle.

@@ -245,7 +245,9 @@ void BoardWindow::mnuPinGroup_Click()
 
 void BoardWindow::mnuImprove_Click()
 {
-    say(improveWithRules(this, *arrangement_, chkEvenSizes->isChecked()));
+    // The count of pairs left is read once Improve is done.
+    const QString done = improveWithRules(this, *arrangement_, chkEvenSizes->isChecked());
+    say(done + arrangement_->repeatsLeftText());
 }
 
 } // namespace quorvia

@@ -3,6 +3,7 @@
 #include "csv/GroupsCsv.h"
 #include "cli/GroupsQuality.h"
 #include "cli/GroupsRules.h"
+#include "grouping/CombinedPenalty.h"
 #include "grouping/GroupBuilder.h"
 #include "grouping/GroupListing.h"
 #include "grouping/RecordNumbers.h"
@@ -11,13 +12,25 @@
 #include "pool/PoolListing.h"
 #include "rules/RulesPenalty.h"
 
+#include "csv/GroupsFile.h"
+#include "rounds/PairHistory.h"
+#include "rounds/RepeatPairsPenalty.h"
+
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <algorithm>
+#include <memory>
 
 #include <optional>
 #include <set>
 
 namespace quorvia::cli {
 namespace {
+
+// A groups file of the largest pool is a few megabytes.
+constexpr qint64 kMaxGroupsFileBytes = 64LL * 1024 * 1024;
 
 struct GroupsRequest {
     QString poolPath;
@@ -30,6 +43,7 @@ struct GroupsRequest {
     bool improve = false;
     bool even = false;
     std::optional<std::set<int>> keep;  // record numbers that Improve leaves where they are
+    QStringList avoid;                  // groups files whose pairs Improve keeps apart
     bool report = false;
     QString rulesPath;  // --rules FILE
     bool noRules = false;
@@ -82,7 +96,8 @@ QString parse(const QStringList &args, GroupsRequest *request)
         const QString &arg = args.at(i);
         const bool isSize = arg == QLatin1String("--amount") || arg == QLatin1String("--per-group");
         const bool takesValue = isSize || arg == QLatin1String("--select") || arg == QLatin1String("-o")
-            || arg == QLatin1String("--keep") || arg == QLatin1String("--rules");
+            || arg == QLatin1String("--keep") || arg == QLatin1String("--rules")
+            || arg == QLatin1String("--avoid");
         if (arg == QLatin1String("--csv")) {
             request->csv = true;
             continue;
@@ -126,6 +141,12 @@ QString parse(const QStringList &args, GroupsRequest *request)
             if (value.isEmpty())
                 return QStringLiteral("--rules needs a file name");
             request->rulesPath = value;
+        } else if (arg == QLatin1String("--avoid")) {
+            if (!request->avoid.isEmpty())
+                return QStringLiteral("--avoid given twice (list the files separated by commas)");
+            request->avoid = value.split(QLatin1Char(','));
+            if (request->avoid.contains(QString()))
+                return QStringLiteral("--avoid needs file names separated by commas");
         } else if (arg == QLatin1String("--select")) {
             if (request->selection)
                 return QStringLiteral("--select given twice");
@@ -151,6 +172,8 @@ QString parse(const QStringList &args, GroupsRequest *request)
         return QStringLiteral("--keep needs --improve");
     if (request->noRules && !request->rulesPath.isEmpty())
         return QStringLiteral("give --rules or --no-rules, not both");
+    if (!request->improve && !request->avoid.isEmpty())
+        return QStringLiteral("--avoid needs --improve");
     return QString();
 }
 
@@ -181,6 +204,49 @@ bool writeExport(const QString &path, const QByteArray &bytes, QString *error)
     *error = QStringLiteral("Could not write the groups to \"%1\": %2.")
                  .arg(QDir::toNativeSeparators(path), reason);
     return false;
+}
+
+// The pairs of every file given to --avoid, by record number. A file that
+// cannot be read, names someone the pool lacks, or none of the people taking
+// part, is an error.
+bool readAvoidedPairs(const GroupsRequest &request, const std::vector<ProfileRecord> &records,
+                      const std::set<int> &taking, PairHistory *history, QString *error)
+{
+    for (const QString &path : request.avoid) {
+        QFile file(path);
+        if (!file.open(QIODevice::ReadOnly)) {
+            *error = QStringLiteral("Could not read the groups file \"%1\": %2.")
+                         .arg(QDir::toNativeSeparators(path), file.errorString());
+            return false;
+        }
+        if (file.size() > kMaxGroupsFileBytes) {
+            *error = QStringLiteral("\"%1\" is far too large to be a groups file.").arg(QDir::toNativeSeparators(path));
+            return false;
+        }
+        GroupsFile read;
+        QString problem;
+        if (!readGroupsFile(file.readAll(), records, QFileInfo(request.poolPath).fileName(), &read, &problem)) {
+            *error = QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(path), problem);
+            return false;
+        }
+        const std::vector<std::vector<int>> groups = groupsAsRecords(read.groups, read.recordNumbers);
+        bool anyone = false;
+        for (const std::vector<int> &group : groups)
+            anyone = anyone || std::any_of(group.begin(), group.end(), [&](int r) { return taking.count(r) > 0; });
+        if (!anyone) {
+            *error = QStringLiteral("%1: none of its people take part in these groups.").arg(QDir::toNativeSeparators(path));
+            return false;
+        }
+        history->addGroups(groups);
+    }
+    return true;
+}
+
+// The report with the pairs that met before, on the line before the total.
+QString withRepeatsLine(const QString &report, long long repeats)
+{
+    const qsizetype total = report.lastIndexOf(QLatin1String("total\t"));
+    return report.left(total) + QStringLiteral("repeats\t%1\n").arg(repeats) + report.mid(total);
 }
 
 } // namespace
@@ -235,6 +301,10 @@ int runGroupsCommand(const QStringList &args)
         if (!error.isEmpty())
             return fail(FileFailure, error);
     }
+    PairHistory avoided;
+    if (!readAvoidedPairs(request, records, std::set<int>(selectedNumbers.begin(), selectedNumbers.end()), &avoided,
+                          &error))
+        return fail(FileFailure, error);
 
     const int value = defaultedSizeValue(request.option, sizeBoxValue(request.sizeText), int(selected.size()));
     GroupTable groups = buildGroups(selected, request.option, value);
@@ -256,31 +326,50 @@ int runGroupsCommand(const QStringList &args)
             for (const int number : *request.keep)
                 kept.push_back(records[std::size_t(number - 1)]);
         }
-        RulesPenalty penalty(rules.parsed.rules, groups, records, slotRecords.empty()
-                                 ? std::vector<int>(groups.slotRecords.size(), 0) : slotRecords);
-        groups = improvedGroups(groups, request.even, kept, penalty.isEmpty() ? nullptr : &penalty,
+        RulesPenalty rulesPenalty(rules.parsed.rules, groups, records, slotRecords.empty()
+                                      ? std::vector<int>(groups.slotRecords.size(), 0) : slotRecords);
+        std::unique_ptr<RepeatPairsPenalty> repeatsPenalty;
+        if (!avoided.isEmpty())
+            repeatsPenalty = std::make_unique<RepeatPairsPenalty>(
+                groups, recordNumbersOf(groups, records, selectedNumbers), avoided);
+        // The rules come before earlier partners, and both before the score.
+        const long long rulesWeight = repeatsPenalty ? CombinedPenalty::outweighing(groups) : 1;
+        CombinedPenalty penalty({{rulesPenalty.isEmpty() ? nullptr : &rulesPenalty, rulesWeight},
+                                 {repeatsPenalty.get(), 1}});
+        groups = improvedGroups(groups, request.even, kept, penalty.empty() ? nullptr : &penalty,
                                 rules.parsed.rules.liftWeakest);
         if (!rules.path.isEmpty())
             slotRecords = recordNumbersOf(groups, records, selectedNumbers);
     }
+    const long long repeats = avoided.isEmpty()
+        ? 0
+        : countRepeats(groups, recordNumbersOf(groups, records, selectedNumbers), avoided).total;
 
+    // The record numbers let the CSV be read back exactly (by --avoid, or Open Groups).
+    GroupsCsvExtras extras;
+    if (request.csv) {
+        extras.recordNumbers = recordNumbersOf(groups, records, selectedNumbers);
+        extras.poolName = QFileInfo(request.poolPath).fileName();
+    }
     if (!request.outputPath.isEmpty()) {
-        const QByteArray bytes = request.csv ? groupsCsvBytes(groups) : groupsDocumentBytes(groups);
+        const QByteArray bytes = request.csv ? groupsCsvBytes(groups, extras) : groupsDocumentBytes(groups);
         if (!writeExport(request.outputPath, bytes, &error))
             return fail(FileFailure, error);
         if (!request.report)
             return Success;
     }
     if (request.report) {
-        // The rule lines go before the total line, which stays last.
+        // The rule and repeats lines go before the total line, which stays last.
         QString report = qualityReportText(groups);
+        if (!request.avoid.isEmpty())
+            report = withRepeatsLine(report, repeats);
         const qsizetype total = report.lastIndexOf(QLatin1String("total\t"));
         if (!rules.path.isEmpty())
             report.insert(total < 0 ? report.size() : total, ruleReportLines(rules, groups, records, slotRecords));
         return printOut(report) ? Success : FileFailure;
     }
     if (request.csv)
-        return printBytes(groupsCsvBytes(groups)) ? Success : FileFailure;
+        return printBytes(groupsCsvBytes(groups, extras)) ? Success : FileFailure;
     QString text;
     for (const QString &line : groupsDocument(groups))
         text += escapeControls(line) + QLatin1Char('\n');  // one line each on a terminal, too

@@ -10,6 +10,7 @@ GroupTable improvedGroups(const GroupTable &groups, bool even, const std::vector
                           ImprovePenalty *penalty, bool liftWeakest)
 {
     ImproveOptions options;
+    options.penalty = penalty;
     options.evenSizes = even;
     options.penalty = penalty;
     options.liftWeakest = liftWeakest;

@@ -45,12 +45,17 @@ const QStringList &groupsCsvColumns()
 {
     static const QStringList columns{QStringLiteral("Group"),     QStringLiteral("Slot"),
                                      QStringLiteral("First name"), QStringLiteral("Last name"),
-                                     QStringLiteral("Position"),  QStringLiteral("Score")};
+                                     QStringLiteral("Position"),  QStringLiteral("Score"),
+                                     QStringLiteral("Record"),    QStringLiteral("Pinned"),
+                                     QStringLiteral("Group pinned"), QStringLiteral("Pool")};
     return columns;
 }
 
-QByteArray groupsCsvBytes(const GroupTable &groups)
+QByteArray groupsCsvBytes(const GroupTable &groups, const GroupsCsvExtras &extras)
 {
+    auto flagAt = [](const std::vector<char> &flags, std::size_t i) {
+        return i < flags.size() && flags[i] ? QStringLiteral("yes") : QString();
+    };
     QByteArray bytes = utf8ByteOrderMark() + csvLine(groupsCsvColumns());
     for (int g = 0; g < groups.NumGroups; ++g) {
         TraitCounts counts;
@@ -64,15 +69,20 @@ QByteArray groupsCsvBytes(const GroupTable &groups)
                 continue;  // the groups document has no line for it either
             const QString group = QString::number(g + 1);
             const QString slot = QString::number(s + 1);
+            const std::size_t i = std::size_t(g) * std::size_t(groups.GroupSize) + std::size_t(s);
+            const QString groupPinned = flagAt(extras.groupPins, std::size_t(g));
             if (r.HasData == kFalse) {
-                bytes += csvLine({group, slot, QStringLiteral("NONE"), QString(), QString(), QString()});
+                bytes += csvLine({group, slot, QStringLiteral("NONE"), QString(), QString(), QString(), QString(),
+                                  QString(), groupPinned, extras.poolName});
                 continue;
             }
             TraitCounts others = counts;
             others.add(r, -1);
+            const int number = i < extras.recordNumbers.size() ? extras.recordNumbers[i] : 0;
             bytes += csvLine({group, slot, trimmedField(r.FirstName), trimmedField(r.LastName),
                               isSet(r.HasPosition) ? trimmedField(r.Position) : QString(),
-                              QString::number(others.scoreOf(r))});
+                              QString::number(others.scoreOf(r)), number > 0 ? QString::number(number) : QString(),
+                              flagAt(extras.personPins, i), groupPinned, extras.poolName});
         }
     }
     return bytes;

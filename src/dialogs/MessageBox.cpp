@@ -59,6 +59,12 @@ MessageBox::Answer MessageBox::show(QWidget *parent, const QString &text, Style 
         box = std::make_unique<QMessageBox>(QMessageBox::Warning, QStringLiteral("Quorvia"), text,
                                             QMessageBox::Ok, parent);
         box->setDefaultButton(QMessageBox::Ok);
+    } else if (style == Style::SaveDiscardCancel) {
+        // Esc and the close button cancel here: nothing is lost by cancelling.
+        box = std::make_unique<QMessageBox>(QMessageBox::Warning, QStringLiteral("Quorvia"), text,
+                                            QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, parent);
+        box->setDefaultButton(QMessageBox::Save);
+        box->setEscapeButton(QMessageBox::Cancel);
     } else {
         box = std::make_unique<QuestionBox>(QMessageBox::Warning, QStringLiteral("Quorvia"), text,
                                             QMessageBox::Yes | QMessageBox::No, parent);
@@ -69,8 +75,14 @@ MessageBox::Answer MessageBox::show(QWidget *parent, const QString &text, Style 
         return Yes;
     case QMessageBox::No:
         return No;
+    case QMessageBox::Save:
+        return Save;
+    case QMessageBox::Discard:
+        return Discard;
+    case QMessageBox::Cancel:
+        return Cancel;
     default:
-        return style == Style::Warning ? Ok : No;
+        return style == Style::Warning ? Ok : style == Style::SaveDiscardCancel ? Cancel : No;
     }
 }
 

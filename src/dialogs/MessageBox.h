@@ -18,8 +18,9 @@ public:
         Warning = 48,               // OK, exclamation icon
         Question = 52,              // Yes/No, exclamation icon, Yes the default
         QuestionDefaultNo = 308,    // Yes/No, exclamation icon, No the default
+        SaveDiscardCancel = 51,     // Save/Discard/Cancel, exclamation icon, Save the default
     };
-    enum Answer { Ok = 1, Yes = 6, No = 7 };
+    enum Answer { Ok = 1, Cancel = 2, Yes = 6, No = 7, Save = 10, Discard = 11 };
 
     static Answer show(QWidget *parent, const QString &text, Style style);
 

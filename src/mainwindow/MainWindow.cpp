@@ -43,6 +43,8 @@ MainWindow::MainWindow(const QString &poolPath, QWidget *parent)
     setUpRestoreTicks();
     setUpKeyboardAndNames();
     setUpSettings();
+    setUpGroupsFile();
+    setUpRounds();
     setPoolCaption();
     ShowSelectionCount();
     connect(poolList_, &PoolListModel::ticksChanged, this, &MainWindow::ShowSelectionCount);
@@ -292,6 +294,8 @@ bool MainWindow::ExitProgram()
 {
     if (exiting_)
         return true;
+    if (!confirmLoseGroups(tr("quitting")))
+        return false;
     // A save that the user asked for and that failed keeps the program open,
     // so the typed profile is not lost with it.
     if (profiles_ && !profiles_->PromptToSaveChanges())

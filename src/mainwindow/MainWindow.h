@@ -11,6 +11,7 @@
 class QAction;
 class QCheckBox;
 class QGroupBox;
+class QLabel;
 class QLineEdit;
 class QListView;
 class QMenu;
@@ -22,6 +23,8 @@ namespace quorvia {
 
 class AboutDialog;
 class BoardWindow;
+class CompareWindow;
+class RoundsWindow;
 class GroupArrangement;
 class QualityReadout;
 class FileDialog;
@@ -92,6 +95,11 @@ public slots:
     void mnuArrangeGroups_Click();
     void mnuRestoreTicks_Click();
     void mnuRules_Click();
+    void mnuSaveGroups_Click();
+    void mnuOpenGroups_Click();
+    void mnuAddRound_Click();
+    void mnuRounds_Click();
+    void mnuCompareWith_Click();
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -222,6 +230,43 @@ private:
     void personDeleted(int recordNumber);
     RulesWindow *frmRules = nullptr;
     QAction *mnuRules = nullptr;
+
+    // Groups saved and opened, the questions before losing them, rounds
+    // (MainWindowGroupsFile.cpp, MainWindowRounds.cpp).
+    void setUpGroupsFile();
+    void setUpRounds();
+    // Asks Save / Discard / Cancel when the groups changed since they were
+    // last saved, printed or exported; false: keep them, stop.
+    bool confirmLoseGroups(const QString &doing);
+    bool saveGroups();
+    // After another pool is opened the groups stay for Print and Export, but
+    // the read-out, Improve and the board no longer offer them.
+    void setGroupsAside();
+    // The pool record number of every slot of the groups.
+    std::vector<int> groupsRecordNumbers() const;
+    // Earlier rounds whose pairs Improve keeps apart, and the counting of them.
+    void updateAvoidance();
+    QString repeatsRemainText() const;
+    std::vector<ProfileRecord> groupsPool_;  // the records the groups were made from
+    std::vector<int> groupsCandidates_;      // their record numbers that take part
+    QString groupsPoolPath_;
+    FileDialog *dlgSaveGroups = nullptr;
+    FileDialog *dlgOpenGroups = nullptr;
+    FileDialog *dlgCompareWith = nullptr;
+    QAction *mnuSaveGroups = nullptr;
+    QAction *mnuOpenGroups = nullptr;
+    QAction *mnuAddRound = nullptr;
+    QAction *mnuRounds = nullptr;
+    QAction *mnuCompareWith = nullptr;
+    QCheckBox *chkAvoidEarlier = nullptr;
+    QPushButton *cmdRounds = nullptr;
+    std::vector<char> roundsAvoided_;  // per round of the pool's file: its pairs are avoided
+    QLabel *lblRepeats = nullptr;
+    RoundsWindow *frmRounds = nullptr;
+    CompareWindow *frmCompare = nullptr;
+    // The current groups beside `other` (groups of record numbers, scoring `otherScore`).
+    void compareWith(const QString &what, const std::vector<std::vector<int>> &other, long long otherScore);
+    void compareWithRound(int row);
 };
 
 } // namespace quorvia

@@ -98,7 +98,7 @@ void MainWindow::cmdCalculate_Click()
         MessageBox::error(this, error);
         return;
     }
-    if (!confirmReplaceArrangedGroups())
+    if (!confirmLoseGroups(tr("calculating new groups")))
         return;
 
     const bool amount = optAmountGroupsDesired->isChecked();
@@ -119,14 +119,18 @@ void MainWindow::cmdCalculate_Click()
     // The ticked people in list order, each by the record number its item carries.
     std::vector<ProfileRecord> selected;
     selected.reserve(std::size_t(n));
+    groupsCandidates_.clear();
     for (int row = 0; row < poolList_->itemCount(); ++row) {
         if (!poolList_->isTicked(row))
             continue;
         const auto number = std::size_t(poolList_->recordNumber(row));
+        groupsCandidates_.push_back(int(number));
         // A record past the end of the file reads as an all-zero record.
         selected.push_back(number >= 1 && number <= records.size() ? records[number - 1] : ProfileRecord{});
     }
 
+    groupsPool_ = std::move(records);
+    groupsPoolPath_ = PoolPath;
     // A large pool takes a moment: the pointer says the program is at work.
     const bool large = n >= kBusyCursorPeople;
     if (large)

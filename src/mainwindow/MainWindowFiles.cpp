@@ -63,6 +63,8 @@ bool MainWindow::openPoolAt(const QString &chosen)
         MessageBox::error(this, error + QLatin1Char('\n') + tr("The pool \"%1\" stays open.").arg(native(PoolPath)));
         return false;
     }
+    if (!confirmLoseGroups(tr("opening another pool")))
+        return;
     auto lock = std::make_unique<PoolLock>();
     bool readOnly = false;
     if (!claimPool(chosen, lock, readOnly))
@@ -74,6 +76,7 @@ bool MainWindow::openPoolAt(const QString &chosen)
     showPoolList(records);
     ticksToRestore_.clear();  // record numbers of another pool
     setPoolCaption();
+    setGroupsAside();
     txtGroups->clear();
 
     ProfilesWindow *editor = profilesWindow();

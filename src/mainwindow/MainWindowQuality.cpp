@@ -117,20 +117,10 @@ void MainWindow::setUpQuality()
     arrangement_->reset(Groups);
 }
 
-bool MainWindow::confirmReplaceArrangedGroups()
-{
-    if (!arrangement_->hasUnsavedChanges())
-        return true;
-    return MessageBox::show(this,
-                            tr("The arranged groups have not been printed or exported since they were changed.\n"
-                               "Calculate new groups and lose them?"),
-                            MessageBox::Style::QuestionDefaultNo)
-        == MessageBox::Yes;
-}
-
 void MainWindow::showNewGroups(GroupTable groups)
 {
     arrangement_->reset(std::move(groups));
+    updateAvoidance();
     txtGroups->verticalScrollBar()->setValue(0);  // new groups are read from the top
     statusBar()->showMessage(tr("Calculated %1 of %2 for %3.")
                                  .arg(countText(Groups.NumGroups, tr("group"), tr("groups")),
@@ -145,7 +135,9 @@ void MainWindow::groupsHandedOut()
 
 void MainWindow::mnuImprove_Click()
 {
-    statusBar()->showMessage(improveWithRules(this, *arrangement_, chkEvenSizes->isChecked()));
+    // The count of pairs left is read once Improve is done.
+    const QString done = improveWithRules(this, *arrangement_, chkEvenSizes->isChecked());
+    statusBar()->showMessage(done + arrangement_->repeatsLeftText());
 }
 
 void MainWindow::mnuArrangeGroups_Click()

@@ -25,7 +25,8 @@ int QualityReadoutModel::rowCount(const QModelIndex &parent) const
 
 int QualityReadoutModel::columnCount(const QModelIndex &parent) const
 {
-    return parent.isValid() ? 0 : ColumnCount;
+    // A last column of pairs who met before, while earlier rounds are counted.
+    return parent.isValid() ? 0 : ColumnCount + (arrangement_->countsRepeats() ? 1 : 0);
 }
 
 QVariant QualityReadoutModel::data(const QModelIndex &index, int role) const
@@ -39,6 +40,10 @@ QVariant QualityReadoutModel::data(const QModelIndex &index, int role) const
         case PeopleColumn: return fit.people;
         case ScoreColumn: return signedScore(fit.score);
         case ConflictsColumn: return fit.conflicts;
+        case ColumnCount: {
+            const std::vector<int> &met = arrangement_->repeats().perGroup;
+            return std::size_t(index.row()) < met.size() ? QVariant(met[std::size_t(index.row())]) : QVariant();
+        }
         default: return {};
         }
     }
@@ -54,6 +59,8 @@ QVariant QualityReadoutModel::headerData(int section, Qt::Orientation orientatio
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
         return {};
     static const char *const titles[] = {"Group", "People", "Score", "Conflicts"};
+    if (section == ColumnCount && arrangement_->countsRepeats())
+        return tr("Met before");
     return section >= 0 && section < ColumnCount ? tr(titles[section]) : QVariant();
 }
 
@@ -61,12 +68,14 @@ void QualityReadoutModel::refresh()
 {
     // The same groups with new figures keep the view where it was scrolled to.
     const int rows = rowCount();
-    if (rows == shownRows_ && rows > 0) {
-        emit dataChanged(index(0, 0), index(rows - 1, ColumnCount - 1));
+    const int columns = columnCount();
+    if (rows == shownRows_ && columns == shownColumns_ && rows > 0) {
+        emit dataChanged(index(0, 0), index(rows - 1, columns - 1));
         return;
     }
     beginResetModel();
     shownRows_ = rows;
+    shownColumns_ = columns;
     endResetModel();
 }
 

@@ -30,6 +30,7 @@ public:
 private:
     const GroupArrangement *arrangement_;
     int shownRows_ = 0;
+    int shownColumns_ = ColumnCount;
 };
 
 // The compact quality read-out under the groups box: the table of groups, a

@@ -76,8 +76,8 @@ private slots:
 
         std::tie(status, out, err) = cli({"groups", "team.Qvr", "--per-group", "1", "--csv"});
         QCOMPARE(status, 0);
-        QCOMPARE(out, QByteArray("\xEF\xBB\xBFGroup,Slot,First name,Last name,Position,Score\r\n"
-                                 "1,1,Ann,Lee,Clerk,0\r\n2,1,Zoë,Müller,,0\r\n"));
+        QCOMPARE(out, QByteArray("\xEF\xBB\xBFGroup,Slot,First name,Last name,Position,Score,Record,Pinned,Group pinned,"
+                                 "Pool\r\n1,1,Ann,Lee,Clerk,0,1,,,team.Qvr\r\n2,1,Zoë,Müller,,0,2,,,team.Qvr\r\n"));
     }
 };
 

@@ -216,10 +216,11 @@ private slots:
                           {withTraits(person("Anna", "Smith", "Manager"), {10}, {4}, {}),
                            withTraits(person("", "Brown"), {4}, {}, {}), person("Carl", "Lee, Jr"),
                            person("Eva", "Diaz", "Clerk"), person("", "", "Driver"), ProfileRecord()}};
-        QCOMPARE(groupsCsvBytes(groups), QByteArray("\xEF\xBB\xBFGroup,Slot,First name,Last name,Position,Score\r\n"
-                                                    "1,1,Anna,Smith,Manager,1\r\n1,2,,Brown,,1\r\n"
-                                                    "1,3,Carl,\"Lee, Jr\",,0\r\n2,1,Eva,Diaz,Clerk,0\r\n"
-                                                    "2,2,,,Driver,0\r\n2,3,NONE,,,\r\n"));
+        QCOMPARE(groupsCsvBytes(groups, {{7, 2, 0, 4, 5, 0}, {0, 1}, {0, 1}, "team.Qvr"}),
+                 QByteArray("\xEF\xBB\xBFGroup,Slot,First name,Last name,Position,Score,Record,Pinned,Group pinned,Pool\r\n"
+                            "1,1,Anna,Smith,Manager,1,7,,,team.Qvr\r\n1,2,,Brown,,1,2,yes,,team.Qvr\r\n"
+                            "1,3,Carl,\"Lee, Jr\",,0,,,,team.Qvr\r\n2,1,Eva,Diaz,Clerk,0,4,,yes,team.Qvr\r\n"
+                            "2,2,,,Driver,0,5,,yes,team.Qvr\r\n2,3,NONE,,,,,,yes,team.Qvr\r\n"));
         // The scores agree with memberScore on a group with everything at once.
         GroupTable mixed{1, 5, {}};
         for (int i = 0; i < 5; ++i)
@@ -227,7 +228,7 @@ private slots:
                                                    {i + 3, 2 * i}, {i + 5, 21 - 2 * i}));
         const QList<QByteArray> lines = groupsCsvBytes(mixed).split('\n');
         for (int s = 0; s < 5; ++s)
-            QCOMPARE(lines.at(s + 1).trimmed().split(',').last().toInt(), memberScore(mixed, 0, s));
+            QCOMPARE(lines.at(s + 1).trimmed().split(',').at(5).toInt(), memberScore(mixed, 0, s));
     }
 };
 

@@ -154,7 +154,8 @@ private slots:
         window.findChild<QAction *>("mnuExportGroupsCsv")->trigger();
         QCOMPARE(window.findChild<FileDialog *>("dlgExportGroupsCsv")->title(), QString("Export Groups as CSV"));
         QCOMPARE(readFile(path("groups.csv")),
-                 QByteArray("\xEF\xBB\xBFGroup,Slot,First name,Last name,Position,Score\r\n"));
+                 QByteArray("\xEF\xBB\xBFGroup,Slot,First name,Last name,Position,Score,Record,Pinned,Group pinned,"
+                            "Pool\r\n"));
     }
 
 private:

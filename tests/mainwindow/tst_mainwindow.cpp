@@ -81,6 +81,7 @@ private slots:
         QCOMPARE(describe(window.findChild<QMenu *>("mnuFile")->actions()),
                  QStringList({"mnuOpenNewPool Ope&n/New Pool... Ctrl+O", " &Recent Pools ", "-",
                               "mnuImportPeople &Import People... ", "mnuExportPoolCsv Export Pool as &CSV... ",
+                              "mnuOpenGroups Op&en Groups... ", "mnuSaveGroups Sa&ve Groups... Ctrl+S",
                               "mnuExportGroups Exp&ort Groups... ", "mnuExportGroupsCsv Export Groups as C&SV... ",
                               "mnuPrintPool Print &Pool Ctrl+P", "mnuPrintGroups Print &Groups Ctrl+G", "-",
                               "mnuExit E&xit Ctrl+Q"}));

@@ -176,10 +176,10 @@ private slots:
             QCOMPARE(shown, conflicts->toPlainText());
         }
 
-        // Improved groups not handed out: Calculate asks first, and No keeps them.
-        MessageBox::queueAnswer(MessageBox::No);
+        // Improved groups not handed out: Calculate asks first, and Cancel keeps them.
+        MessageBox::queueAnswer(MessageBox::Cancel);
         QTest::mouseClick(window.findChild<QPushButton *>("cmdCalculate"), Qt::LeftButton);
-        QCOMPARE(MessageBox::shownBoxes().back().style, MessageBox::Style::QuestionDefaultNo);
+        QCOMPARE(MessageBox::shownBoxes().back().style, MessageBox::Style::SaveDiscardCancel);
         QCOMPARE(window.Groups.slotRecords, evened.slotRecords);
         // Once exported, a new Calculate replaces them without a question and clears the history.
         FileDialog::queueChoice(dir.filePath("groups.txt"));
