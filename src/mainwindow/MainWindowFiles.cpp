@@ -53,7 +53,10 @@ bool MainWindow::openPoolAt(const QString &chosen)
     // Nothing changes until the chosen file is known to be usable for reading
     // and writing (a missing one is created here, as a new pool) and has been
     // read: a pool that cannot be opened leaves the former one in force, list
-    // and ticks included.
+    // and ticks included. Changed groups are asked about first, before a new
+    // pool file is made.
+    if (!confirmLoseGroups(tr("opening another pool")))
+        return false;
     std::vector<ProfileRecord> records;
     QString error;
     PoolFile pool(chosen);
@@ -63,8 +66,6 @@ bool MainWindow::openPoolAt(const QString &chosen)
         MessageBox::error(this, error + QLatin1Char('\n') + tr("The pool \"%1\" stays open.").arg(native(PoolPath)));
         return false;
     }
-    if (!confirmLoseGroups(tr("opening another pool")))
-        return;
     auto lock = std::make_unique<PoolLock>();
     bool readOnly = false;
     if (!claimPool(chosen, lock, readOnly))

@@ -56,9 +56,12 @@ void MainWindow::setUpRounds()
     chkAvoidEarlier->setToolTip(tr("Improve keeps apart people who shared a group in the rounds ticked under Rounds..."));
     cmdRounds = new QPushButton(tr("Rounds..."), fraQuality);
     cmdRounds->setObjectName(QStringLiteral("cmdRounds"));
+    cmdRounds->setAccessibleDescription(tr("Opens the pool's rounds: which to avoid, rename, remove, compare"));
+    chkAvoidEarlier->setAccessibleDescription(chkAvoidEarlier->toolTip());
     lblRepeats = new QLabel(fraQuality);
     lblRepeats->setObjectName(QStringLiteral("lblRepeats"));
     lblRepeats->setWordWrap(true);
+    lblRepeats->setAccessibleName(tr("Pairs that met before"));
     lblRepeats->hide();
     // Beside Even sizes, and the count under the read-out.
     for (QObject *child : fraQuality->layout()->children()) {

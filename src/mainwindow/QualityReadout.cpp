@@ -109,6 +109,8 @@ QualityReadout::QualityReadout(const GroupArrangement *arrangement, QWidget *par
     txtRulesStatus = new QPlainTextEdit(this);
     txtRulesStatus->setObjectName(QStringLiteral("txtRulesStatus"));
     txtRulesStatus->setReadOnly(true);
+    txtRulesStatus->setAccessibleName(tr("Rules"));
+    txtRulesStatus->setAccessibleDescription(tr("Each rule of the pool, met or broken, and where"));
     txtRulesStatus->setMaximumHeight(txtRulesStatus->fontMetrics().height() * 5);
     layout->addWidget(txtRulesStatus);
     connect(arrangement->rules(), &PoolRules::changed, this, &QualityReadout::refresh);

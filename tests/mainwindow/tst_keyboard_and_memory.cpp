@@ -129,7 +129,7 @@ private slots:
         }
         QCOMPARE(stops, QStringList({"txtFilter", "lstSelect", "cmdSelectAll", "cmdClearAll", "cmdRestoreTicks",
                                      "optAmountGroupsDesired", "txtAmountGroupsDesired", "cmdCalculate", "txtGroups",
-                                     "cmdPrint", "cmdExport", "tblQuality", "txtConflicts", "cmdImprove", "chkEvenSizes",
+                                     "cmdPrint", "cmdExport", "tblQuality", "txtConflicts", "cmdImprove", "chkEvenSizes", "chkAvoidEarlier", "cmdRounds",
                                      "cmdArrangeGroups"}));
     }
 

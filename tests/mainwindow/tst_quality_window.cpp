@@ -55,7 +55,10 @@ QStringList expectedReadout(const GroupTable &groups, int *total)
                      .arg(clashes);
         people += n, *total += score, conflicts += clashes;
     }
-    return lines << QStringLiteral("Total: %1 people, score +%2, %3 conflicts; ").arg(people).arg(*total).arg(conflicts);
+    return lines << QStringLiteral("Total: %1, score +%2, %3; ")
+                        .arg(countText(people, "person", "people"))
+                        .arg(*total)
+                        .arg(countText(conflicts, "conflict", "conflicts"));
 }
 
 } // namespace

@@ -98,7 +98,7 @@ private slots:
         QTest::keyClick(&window, Qt::Key_Z, Qt::ControlModifier);
         QCOMPARE(scroll->value(), place);
 
-        MessageBox::queueAnswer(MessageBox::Yes);  // lose the moved groups
+        MessageBox::queueAnswer(MessageBox::Discard);  // lose the moved groups
         calculate(window, "3");
         QCOMPARE(scroll->value(), 0);
     }

@@ -183,7 +183,14 @@ private slots:
             written = readFile(lockPath);
         }
         QVERIFY(!written.isEmpty() && !QFile::exists(lockPath));
-        // As a running window on such a share leaves it: its content, no system lock.
+        // As a running window on such a share leaves it: its content, no
+        // system lock. The holder is another live program (this one would
+        // count as a former process of the same number).
+        QList<QByteArray> fields = written.split('\n');
+        QVERIFY(fields.size() >= 3);
+        fields[0] = QByteArray::number(qint64(::getppid()));
+        fields[1] = QFileInfo(QFile::symLinkTarget(QStringLiteral("/proc/%1/exe").arg(::getppid()))).fileName().toUtf8();
+        written = fields.join('\n');
         QVERIFY(writeFile(lockPath, written));
         const timeval aDayAgo{::time(nullptr) - 24 * 3600, 0};
         const timeval times[2]{aDayAgo, aDayAgo};
@@ -194,11 +201,11 @@ private slots:
         QFile::remove(lockPath);
     }
 
-    // The size beyond which a file is not read as a pool counts the zeros
-    // that complete a partial last record.
+    // The most people a pool can address counts a partial last record (read
+    // with zeros completing it) as one.
     void appendStopsAtTheSizeLimit_data()
     {
-        const qint64 whole = PoolFile::kMaxPoolBytes / kRecordSize * kRecordSize;  // the most that can be read
+        const qint64 whole = qint64(kMaxPoolPeople) * kRecordSize;
         QTest::addColumn<qint64>("size");
         QTest::addColumn<qint64>("after");  // the former size when refused
         QTest::newRow("fills up") << whole - kRecordSize << whole;
