@@ -8,12 +8,24 @@
 # documentation of quorvia, on which it depends.
 
 find_program(QUORVIA_DPKG_DEB dpkg-deb REQUIRED)
-file(GLOB ddebs "${CPACK_PACKAGE_DIRECTORY}/*-dbgsym_*.ddeb")
+# CPack runs this before it copies the packages out of its staging folder:
+# CPACK_PACKAGE_FILES names them there.
+set(ddebs ${CPACK_PACKAGE_FILES})
+list(FILTER ddebs INCLUDE REGEX "-dbgsym_[^/]*\\.ddeb$")
+if(NOT ddebs)
+    message(FATAL_ERROR "No -dbgsym package among: ${CPACK_PACKAGE_FILES}")
+endif()
+# The same compression as the main package ("gzip", "xz", "zstd" or "none").
+set(compression gzip)
+if(CPACK_DEBIAN_COMPRESSION_TYPE)
+    set(compression ${CPACK_DEBIAN_COMPRESSION_TYPE})
+endif()
 foreach(ddeb IN LISTS ddebs)
     get_filename_component(name "${ddeb}" NAME)
     string(REGEX REPLACE "_.*" "" package "${name}")
     string(REGEX REPLACE "-dbgsym$" "" main_package "${package}")
-    set(tree "${CPACK_PACKAGE_DIRECTORY}/${package}-tree")
+    get_filename_component(folder "${ddeb}" DIRECTORY)
+    set(tree "${folder}/${package}-tree")
     file(REMOVE_RECURSE "${tree}")
     execute_process(COMMAND ${QUORVIA_DPKG_DEB} --raw-extract "${ddeb}" "${tree}" COMMAND_ERROR_IS_FATAL ANY)
 
@@ -37,7 +49,7 @@ foreach(ddeb IN LISTS ddebs)
     endif()
 
     file(REMOVE "${ddeb}")
-    execute_process(COMMAND ${QUORVIA_DPKG_DEB} --root-owner-group -Zxz --build "${tree}" "${ddeb}"
+    execute_process(COMMAND ${QUORVIA_DPKG_DEB} --root-owner-group -Z${compression} --build "${tree}" "${ddeb}"
                     OUTPUT_QUIET COMMAND_ERROR_IS_FATAL ANY)
     file(REMOVE_RECURSE "${tree}")
 endforeach()

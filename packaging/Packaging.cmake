@@ -107,8 +107,11 @@ set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_DEBIAN_DEBUGINFO_PACKAGE ON)
 set(CPACK_STRIP_FILES OFF)
 set(CPACK_POST_BUILD_SCRIPTS ${QUORVIA_PACKAGING_DIR}/DbgsymPackage.cmake)
-# xz, as Debian's own packages are compressed.
-set(CPACK_DEBIAN_COMPRESSION_TYPE xz)
+# gzip keeps a plain `cpack` quick; scripts/package.sh asks for xz, as Debian's
+# own packages are compressed.
+if(NOT CPACK_DEBIAN_COMPRESSION_TYPE)
+    set(CPACK_DEBIAN_COMPRESSION_TYPE gzip)
+endif()
 set(CPACK_PACKAGE_DIRECTORY ${CMAKE_BINARY_DIR}/package)
 set(CPACK_GENERATOR DEB)
 include(CPack)

@@ -101,7 +101,7 @@ build_package() {
 
     step "Packing"
     rm -rf "$dir/package"
-    (cd "$dir" && cpack -G DEB >/dev/null)
+    (cd "$dir" && cpack -G DEB -D CPACK_DEBIAN_COMPRESSION_TYPE=xz >/dev/null)
 }
 
 build_package "$build_dir"
