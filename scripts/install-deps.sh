@@ -1,14 +1,16 @@
 #!/usr/bin/env bash
 # Installs the Debian packages Quorvia needs to build, test and run.
 # Packages already present are left alone, so a second run costs nothing.
+# Packages named as arguments are installed too (scripts/package.sh --check).
 set -euo pipefail
 
 packages=(
     cmake g++ make pkg-config
     qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libgl-dev
     desktop-file-utils shared-mime-info poppler-utils
-    dpkg-dev file help2man appstream
+    dpkg-dev file appstream librsvg2-bin
     libcsv-dev
+    "$@"
 )
 
 missing=()

@@ -17,3 +17,11 @@ ctest --test-dir "$root/build" --output-on-failure -j"$jobs"
 echo "== Sanitizer build (AddressSanitizer, UndefinedBehaviorSanitizer)"
 BUILD_DIR="$root/build-sanitize" "$root/scripts/build.sh" -DCMAKE_BUILD_TYPE=Debug -DQUORVIA_SANITIZE=ON
 ctest --test-dir "$root/build-sanitize" --output-on-failure -j"$jobs"
+
+# The Debian package as users get it: a hardened Release build, then checked
+# (file list, hardening, debug symbols, copyright, manual pages, lintian).
+# QUORVIA_SKIP_PACKAGE=1 leaves it out of a quick local run.
+if [ "${QUORVIA_SKIP_PACKAGE:-0}" != 1 ]; then
+    echo "== Debian package (scripts/package.sh --check)"
+    "$root/scripts/package.sh" --check
+fi
