@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs the Debian packages Quorvia needs to build, test and run.
 # Packages already present are left alone, so a second run costs nothing.
 # Packages named as arguments are installed too (scripts/package.sh --check).

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Takes the README's and the software centre's picture of Quorvia: builds the
 # program, writes a pool of twelve people, starts the real program under a
 # virtual X server, lets it calculate three groups, and saves the main window

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Times the board of groups with 1,000 groups (3,998 people in groups of 4): opening it (first paint
 // included), scrolling it page by page, a swap, a move and its undo with
 // everything that follows them, and a whole new arrangement of the same people. `bench_board --large` adds 32,767 people in 1,000 groups and in 10;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Peak memory and time of reading hostile CSV files (NUL bytes, one field of
 // the whole file, a line of separators, a flood of bad rows, cells full of
 // unknown traits), each read in a child process of its own so that its peak

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Times the import of a CSV file of 32,767 people into an empty pool as a
 // user meets it (file dialog choice, reading on the worker thread, the preview
 // window shown, Import pressed, the rows appended, the list rebuilt), and the

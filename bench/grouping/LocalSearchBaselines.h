@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Baselines for bench_improve that scale to 32,767 people: a plain local

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Times a click on Calculate in the real window for the largest pool: reading
 // the ticked records from the pool file, building the groups, and showing the
 // listing in the results box. Run headless (QT_QPA_PLATFORM=offscreen).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Times Calculate's work, from the selected records to the finished listing
 // text, for the largest pool the program takes, and compares the builder with
 // the plain loops it replaces. Prints its figures; asserts nothing about time.

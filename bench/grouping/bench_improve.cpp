@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Compares Improve with baselines on the quality measure: the Calculate
 // groups, a plain local search (the best improving swap or move each time
 // until none is left: "ls" over every pair, quadratic, for small pools;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Times the selection list on the largest pool: reading, sorting and showing
 // 32,767 profiles, ticking all of them, and filtering them as a user types.
 #include "mainwindow/MainWindow.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Times the profile editor's save and delete on a pool of 32,767 profiles,
 // each including the main window's rebuild of its selection list, as a user
 // meets them. Prints its figures; asserts nothing about time.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Rounds in which people meet new people: each round is Calculate, then
 // Improve keeping apart everyone who shared a group in the earlier rounds.
 // Prints per round the pairs that met before, the score, its share of the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Improve with the group rules: how long it takes, whether every rule is met,
 // and how much of the score without rules it keeps. Prints a table; asserts
 // nothing.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "grouping/GroupListing.h"
 
 #include "pool/Windows1252.h"

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The help document, and the program's place on the desktop: a menu entry, the
 # MIME type of pool files (*.Qvr) so that the file manager opens them with
 # Quorvia, the icon, and the software centre's metadata.

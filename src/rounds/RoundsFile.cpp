@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "rounds/RoundsFile.h"
 
 #include "pool/AtomicFile.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "csv/PeopleCsv.h"
 #include "pool/PoolLock.h"
 #include "support/PoolFixtures.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "grouping/GroupBuilder.h"
 #include "grouping/GroupListing.h"
 #include "grouping/PoolGenerator.h"

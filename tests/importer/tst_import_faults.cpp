@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "csv/PeopleCsv.h"
 #include "importer/ImportPreviewDialog.h"
 #include "importer/ImportReading.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "csv/PeopleCsv.h"
 #include "dialogs/FileDialog.h"
 #include "dialogs/MessageBox.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "arrangement/GroupArrangement.h"
 #include "csv/GroupsFile.h"
 #include "dialogs/FileDialog.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "pool/PoolListing.h"
 #include "support/PoolFixtures.h"
 

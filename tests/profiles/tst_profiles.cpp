@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The profile editor driven through its widgets, owned by the main window;
 // every check that matters looks at the pool file's bytes afterwards.
 
