@@ -259,11 +259,15 @@ int runGroupsCommand(const QStringList &args)
     if (!usage.isEmpty())
         return usageError(usage);
 
+    // Reading the pool first refuses standard streams that are the pool, so
+    // that no message about -o can land in it.
     std::vector<ProfileRecord> records;
-    QString error = request.outputPath.isEmpty() ? QString() : exportTargetProblem(request.outputPath, request.poolPath);
-    if (!error.isEmpty())
-        return fail(FileFailure, error);
+    QString error;
     if (!readPool(request.poolPath, &records, &error))
+        return fail(FileFailure, error);
+    if (!request.outputPath.isEmpty())
+        error = exportTargetProblem(request.outputPath, request.poolPath);
+    if (!error.isEmpty())
         return fail(FileFailure, error);
     if (records.empty())
         return fail(FileFailure, QStringLiteral("No profile data has been entered."));

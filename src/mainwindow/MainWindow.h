@@ -35,6 +35,7 @@ class PoolListModel;
 class PoolLock;
 class ProfilesWindow;
 class WindowPlace;
+struct GroupsCsvExtras;
 class RulesWindow;
 
 // The main window (frmMain): the selection list of the current pool, the
@@ -240,6 +241,8 @@ private:
     // last saved, printed or exported; false: keep them, stop.
     bool confirmLoseGroups(const QString &doing);
     bool saveGroups();
+    // What the groups CSV needs to be read back exactly: record numbers, pins, the pool.
+    GroupsCsvExtras groupsCsvExtras() const;
     // After another pool is opened the groups stay for Print and Export, but
     // the read-out, Improve and the board no longer offer them.
     void setGroupsAside();

@@ -140,7 +140,8 @@ void MainWindow::ExportGroups()
 void MainWindow::mnuExportGroupsCsv_Click()
 {
     const QString path = chooseExportTarget(dlgExportGroupsCsv);
-    if (path.isEmpty() || !writeExportFile(path, groupsCsvBytes(Groups), tr("The groups")))
+    // The record numbers and pins let Open Groups read it back exactly.
+    if (path.isEmpty() || !writeExportFile(path, groupsCsvBytes(Groups, groupsCsvExtras()), tr("The groups")))
         return;
     groupsHandedOut();
     showStatus(tr("Exported %1 as CSV to %2.")

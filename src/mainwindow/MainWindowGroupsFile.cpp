@@ -78,15 +78,8 @@ void MainWindow::mnuSaveGroups_Click()
     saveGroups();
 }
 
-bool MainWindow::saveGroups()
+GroupsCsvExtras MainWindow::groupsCsvExtras() const
 {
-    if (Groups.NumGroups <= 0) {
-        showStatus(tr("There are no groups to save: press Calculate first."));
-        return false;
-    }
-    const QString path = chooseExportTarget(dlgSaveGroups);
-    if (path.isEmpty())
-        return false;
     GroupsCsvExtras extras;
     extras.recordNumbers = groupsRecordNumbers();
     extras.poolName = QFileInfo(groupsPoolPath_).fileName();
@@ -100,7 +93,19 @@ bool MainWindow::saveGroups()
                 extras.personPins[std::size_t(g * Groups.GroupSize + s)] = arrangement_->isPersonPinned({g, s});
         }
     }
-    if (!writeExportFile(path, groupsCsvBytes(Groups, extras), tr("The groups")))
+    return extras;
+}
+
+bool MainWindow::saveGroups()
+{
+    if (Groups.NumGroups <= 0) {
+        showStatus(tr("There are no groups to save: press Calculate first."));
+        return false;
+    }
+    const QString path = chooseExportTarget(dlgSaveGroups);
+    if (path.isEmpty())
+        return false;
+    if (!writeExportFile(path, groupsCsvBytes(Groups, groupsCsvExtras()), tr("The groups")))
         return false;
     groupsHandedOut();
     showStatus(tr("Saved %1 to %2.").arg(countText(Groups.NumGroups, tr("group"), tr("groups")),
