@@ -230,6 +230,8 @@ private:
     void setUpRules();
     void poolRulesFollow(const std::vector<ProfileRecord> &records);
     void personDeleted(int recordNumber);
+    // Renumbers the pool's rounds after a deletion; what it did, for the status bar.
+    QString roundsFollowDeletion(int recordNumber);
     RulesWindow *frmRules = nullptr;
     QAction *mnuRules = nullptr;
 

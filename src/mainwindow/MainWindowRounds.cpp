@@ -157,6 +157,27 @@ void MainWindow::updateAvoidance()
     });
 }
 
+QString MainWindow::roundsFollowDeletion(int recordNumber)
+{
+    // The rounds name people by record number: after a deletion they must
+    // follow the pool, or earlier partners would be someone else. A damaged
+    // file is left as it is (it said so when it was read).
+    std::vector<Round> rounds;
+    QString error;
+    if (!QFileInfo::exists(roundsPathFor(PoolPath)) || !readRounds(PoolPath, &rounds, &error))
+        return QString();
+    const int named = removeRecordFromRounds(rounds, recordNumber);
+    std::vector<ProfileRecord> pool;
+    PoolFile::readAll(PoolPath, &pool, &error);
+    if (!writeRounds(PoolPath, rounds, &error, [&pool](int record) { return nameIn(pool, record); })) {
+        MessageBox::error(this, error);
+        return QString();
+    }
+    return named == 0 ? tr("The rounds now count the later records one lower.")
+                      : tr("Took them out of %1; the rounds now count the later records one lower.")
+                            .arg(countText(named, tr("round"), tr("rounds")));
+}
+
 void MainWindow::mnuAddRound_Click()
 {
     if (!arrangement_->hasGroups()) {

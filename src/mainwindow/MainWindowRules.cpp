@@ -34,7 +34,10 @@ void MainWindow::poolRulesFollow(const std::vector<ProfileRecord> &records)
 
 void MainWindow::personDeleted(int recordNumber)
 {
-    const QString said = arrangement_->rules()->removeRecord(recordNumber);
+    QString said = arrangement_->rules()->removeRecord(recordNumber);
+    const QString rounds = roundsFollowDeletion(recordNumber);
+    if (!rounds.isEmpty())
+        said += (said.isEmpty() ? QString() : QStringLiteral(" ")) + rounds;
     if (!said.isEmpty())
         statusBar()->showMessage(statusBar()->currentMessage() + QLatin1Char(' ') + said);
 }

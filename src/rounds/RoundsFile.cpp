@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "rounds/RoundsFile.h"
 
+#include <algorithm>
+
 #include "pool/AtomicFile.h"
 
 #include <QDate>
@@ -114,6 +116,23 @@ bool writeRounds(const QString &poolPath, const std::vector<Round> &rounds, QStr
     *error = QStringLiteral("The rounds could not be saved to \"%1\": %2. The file keeps its former content.")
                  .arg(QDir::toNativeSeparators(roundsPathFor(poolPath)), reason);
     return false;
+}
+
+int removeRecordFromRounds(std::vector<Round> &rounds, int number)
+{
+    int named = 0;
+    for (Round &round : rounds) {
+        bool here = false;
+        for (std::vector<int> &group : round.groups) {
+            const auto gone = std::remove(group.begin(), group.end(), number);
+            here = here || gone != group.end();
+            group.erase(gone, group.end());
+            for (int &record : group)
+                record -= record > number ? 1 : 0;
+        }
+        named += here ? 1 : 0;
+    }
+    return named;
 }
 
 } // namespace quorvia

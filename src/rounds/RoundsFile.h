@@ -31,4 +31,9 @@ bool readRounds(const QString &poolPath, std::vector<Round> *rounds, QString *er
 bool writeRounds(const QString &poolPath, const std::vector<Round> &rounds, QString *error,
                  const std::function<QString(int record)> &nameOf = {});
 
+// Record `number` was deleted from the pool: it leaves every group of every
+// round, and later records move down by one, as the pool's did. Returns how
+// many rounds named it.
+int removeRecordFromRounds(std::vector<Round> &rounds, int number);
+
 } // namespace quorvia
