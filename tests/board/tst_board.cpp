@@ -23,9 +23,8 @@ namespace {
 // Ann and Bob clash (each has what the other does not work well with); the others are neutral.
 GroupTable threeGroups()
 {
-    ProfileRecord ann = person("Ann", "Lee"), bob = person("Bob", "Ray", "Clerk");
-    ann.OwnAttributes[3] = kTrue;
-    bob.IncompatibleWith[3] = kTrue;
+    const ProfileRecord ann = withTraits(person("Ann", "Lee"), {3});
+    const ProfileRecord bob = withTraits(person("Bob", "Ray", "Clerk"), {}, {}, {3});
     GroupTable t{3, 3, {ann, bob, person("Cy", "Orr"), person("Di", "Fox"), person("Ed", "Holm"), {},
                         person("Flo", "Kim"), {}, {}}};
     return t;

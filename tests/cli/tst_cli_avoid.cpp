@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "grouping/PoolGenerator.h"
+#include "support/CliRun.h"
 #include "support/PoolFixtures.h"
 
 #include <QtTest>
@@ -14,12 +15,8 @@ class TestCliAvoid : public QObject {
 
     std::tuple<int, QString, QString> cli(const QStringList &args)
     {
-        QProcess process;
-        process.setWorkingDirectory(dir.path());
-        process.start(QStringLiteral(QUORVIA_CLI_PATH), QStringList{"groups"} + args);
-        process.waitForFinished(60000);
-        return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
-                QString::fromUtf8(process.readAllStandardError())};
+        auto [status, out, err] = runCli(dir.path(), QStringList{"groups"} + args);
+        return {status, QString::fromUtf8(out), err};
     }
 
 private slots:

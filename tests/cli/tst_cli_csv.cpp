@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "csv/PeopleCsv.h"
 #include "pool/PoolLock.h"
+#include "support/CliRun.h"
 #include "support/PoolFixtures.h"
 
 #include <QtTest>
@@ -12,15 +13,7 @@ class TestCliCsv : public QObject {
     Q_OBJECT
     QTemporaryDir dir;
 
-    // Exit status, stdout, stderr.
-    std::tuple<int, QByteArray, QString> cli(const QStringList &args)
-    {
-        QProcess process;
-        process.setWorkingDirectory(dir.path());
-        process.start(QStringLiteral(QUORVIA_CLI_PATH), args);
-        process.waitForFinished(60000);
-        return {process.exitCode(), process.readAllStandardOutput(), QString::fromUtf8(process.readAllStandardError())};
-    }
+    auto cli(const QStringList &args) { return runCli(dir.path(), args); }
 
 private slots:
     void importAndExport()

@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "support/CliRun.h"
 #include "support/PoolFixtures.h"
 
 #include <QtTest>
@@ -21,14 +22,8 @@ class TestCliFaults : public QObject {
     };
     Run cli(const QStringList &args, const QString &output = {})
     {
-        QProcess process;
-        process.setWorkingDirectory(dir.path());
-        if (!output.isEmpty())
-            process.setStandardOutputFile(output);
-        process.start(QStringLiteral(QUORVIA_CLI_PATH), args);
-        process.waitForFinished(60000);
-        return {process.exitCode(), process.readAllStandardOutput(),
-                QString::fromUtf8(process.readAllStandardError())};
+        auto [status, out, err] = runCli(dir.path(), args, output);
+        return {status, out, err};
     }
 
 private slots:

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "grouping/PoolGenerator.h"
 #include "grouping/ReferenceGroupBuilder.h"
+#include "support/CliRun.h"
 #include "support/PoolFixtures.h"
 
 #include <QtTest>
@@ -14,17 +15,7 @@ class TestCliGroups : public QObject {
 
     QTemporaryDir dir;  // the working directory: pools and outputs by bare names
 
-    // Exit status, stdout, stderr.
-    std::tuple<int, QByteArray, QString> cli(const QStringList &args, const QString &output = {})
-    {
-        QProcess process;
-        process.setWorkingDirectory(dir.path());
-        if (!output.isEmpty())
-            process.setStandardOutputFile(output);
-        process.start(QStringLiteral(QUORVIA_CLI_PATH), QStringList{"groups"} + args);
-        process.waitForFinished(60000);
-        return {process.exitCode(), process.readAllStandardOutput(), QString::fromUtf8(process.readAllStandardError())};
-    }
+    auto cli(const QStringList &args, const QString &output = {}) { return runCli(dir.path(), Args{"groups"} + args, output); }
 
 private slots:
     void initTestCase()

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "support/CliRun.h"
 #include "support/PoolFixtures.h"
 
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -13,15 +13,7 @@ class TestCliList : public QObject {
 
     QTemporaryDir dir;
 
-    static std::tuple<int, QByteArray, QString> cli(const QStringList &args, const QString &output = {})
-    {
-        QProcess process;
-        if (!output.isEmpty())
-            process.setStandardOutputFile(output);
-        process.start(QStringLiteral(QUORVIA_CLI_PATH), args);
-        process.waitForFinished(60000);
-        return {process.exitCode(), process.readAllStandardOutput(), QString::fromUtf8(process.readAllStandardError())};
-    }
+    auto cli(const QStringList &args, const QString &output = {}) { return runCli(dir.path(), args, output); }
 
 private slots:
     void listsInListOrderWithRecordNumbers()

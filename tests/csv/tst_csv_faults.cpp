@@ -128,20 +128,6 @@ private slots:
             QVERIFY2(import.problems[0].message.contains(note), qPrintable(import.problems[0].message));
         }
     }
-
-    // The groups CSV shows what the listing shows: a position only when its
-    // flag says there is one, "NONE" for a free slot whatever bytes it holds.
-    void groupsCsvFollowsTheFlags()
-    {
-        ProfileRecord noFlag = person("Ann", "Lee", "Boss");
-        noFlag.HasPosition = kFalse;
-        ProfileRecord free = person("Gone", "Away", "Left");
-        free.HasData = kFalse;
-        const GroupTable groups{1, 3, {noFlag, person("Bob", "Ray", "Clerk"), free}};
-        QCOMPARE(groupsCsvBytes(groups),
-                 QByteArray("\xEF\xBB\xBFGroup,Slot,First name,Last name,Position,Score,Record,Pinned,Group pinned,Pool\r\n"
-                            "1,1,Ann,Lee,,0,,,,\r\n1,2,Bob,Ray,Clerk,0,,,,\r\n1,3,NONE,,,,,,,\r\n"));
-    }
 };
 
 QTEST_GUILESS_MAIN(TestCsvFaults)

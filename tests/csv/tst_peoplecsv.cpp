@@ -16,15 +16,6 @@ using Problems = QStringList;  // "line kind: part of the message"
 
 namespace {
 
-ProfileRecord withTraits(ProfileRecord r, std::initializer_list<int> own, std::initializer_list<int> compatible,
-                         std::initializer_list<int> incompatible)
-{
-    for (int t : own) r.OwnAttributes[std::size_t(t)] = kTrue;
-    for (int t : compatible) r.CompatibleWith[std::size_t(t)] = kTrue;
-    for (int t : incompatible) r.IncompatibleWith[std::size_t(t)] = kTrue;
-    return r;
-}
-
 const char *kindName(ImportProblem::Kind kind)
 {
     using Kind = ImportProblem::Kind;
@@ -213,10 +204,14 @@ private slots:
 
     void groupsTable()
     {
+        // A position shows only when its flag says so; a free slot is NONE whatever bytes it holds.
+        ProfileRecord noFlag = person("Carl", "Lee, Jr", "Boss"), free = person("Gone", "Away", "Left");
+        noFlag.HasPosition = kFalse;
+        free.HasData = kFalse;
         GroupTable groups{2, 3,
                           {withTraits(person("Anna", "Smith", "Manager"), {10}, {4}, {}),
-                           withTraits(person("", "Brown"), {4}, {}, {}), person("Carl", "Lee, Jr"),
-                           person("Eva", "Diaz", "Clerk"), person("", "", "Driver"), ProfileRecord()}};
+                           withTraits(person("", "Brown"), {4}, {}, {}), noFlag,
+                           person("Eva", "Diaz", "Clerk"), person("", "", "Driver"), free}};
         QCOMPARE(groupsCsvBytes(groups, {{7, 2, 0, 4, 5, 0}, {0, 1}, {0, 1}, "team.Qvr"}),
                  QByteArray("\xEF\xBB\xBFGroup,Slot,First name,Last name,Position,Score,Record,Pinned,Group pinned,Pool\r\n"
                             "1,1,Anna,Smith,Manager,1,7,,,team.Qvr\r\n1,2,,Brown,,1,2,yes,,team.Qvr\r\n"

@@ -3,6 +3,7 @@
 
 // Made-up people for the group builder's tests and benchmark.
 
+#include "grouping/GroupBuilder.h"
 #include "support/PoolFixtures.h"
 
 #include <random>
@@ -113,5 +114,15 @@ private:
 
     std::mt19937 random_;
 };
+
+// A table from a made-up pool: any style, some records without data or with
+// odd HasData words, any sizing.
+inline GroupTable randomTable(PoolGenerator &gen, int maxPeople)
+{
+    const int n = gen.between(1, maxPeople);
+    const PoolShape shape{TraitStyle(gen.between(0, kTraitStyles - 1)), gen.chance(0.3) ? 0.15 : 0.0, 0.1};
+    const SizeOption option = gen.chance(0.5) ? SizeOption::AmountOfGroups : SizeOption::PeoplePerGroup;
+    return buildGroups(gen.pool(n, shape), option, gen.between(1, gen.chance(0.7) ? 8 : n + 1));
+}
 
 } // namespace quorvia::testing

@@ -15,14 +15,6 @@ using namespace quorvia::testing;
 
 namespace {
 
-GroupTable randomTable(PoolGenerator &gen, int maxPeople)
-{
-    const int n = gen.between(1, maxPeople);
-    const PoolShape shape{TraitStyle(gen.between(0, kTraitStyles - 1)), gen.chance(0.3) ? 0.15 : 0.0, 0.1};
-    const SizeOption option = gen.chance(0.5) ? SizeOption::AmountOfGroups : SizeOption::PeoplePerGroup;
-    return buildGroups(gen.pool(n, shape), option, gen.between(1, gen.chance(0.7) ? 8 : n + 1));
-}
-
 std::map<QString, int> peopleOf(const GroupTable &t)
 {
     std::map<QString, int> names;

@@ -70,16 +70,6 @@ QString figures(const QualityReport &r)
                                  .arg(r.total.people).arg(r.total.score).arg(r.total.conflicts).arg(r.bound);
 }
 
-// A table from a made-up pool: any style, some records without data or with
-// odd HasData words, any sizing.
-GroupTable randomTable(PoolGenerator &gen, int maxPeople)
-{
-    const int n = gen.between(1, maxPeople);
-    const PoolShape shape{TraitStyle(gen.between(0, kTraitStyles - 1)), gen.chance(0.3) ? 0.15 : 0.0, 0.1};
-    const SizeOption option = gen.chance(0.5) ? SizeOption::AmountOfGroups : SizeOption::PeoplePerGroup;
-    return buildGroups(gen.pool(n, shape), option, gen.between(1, gen.chance(0.7) ? 8 : n + 1));
-}
-
 } // namespace
 
 class TestQuality : public QObject {

@@ -85,7 +85,7 @@ private slots:
             QTest::mouseClick(import, Qt::LeftButton);
         });
         QCOMPARE(readFile(path("pool.Qvr")),
-                 poolBytes({person("Zed", "Old"), withTrait(person("Ann", "Lee", "Clerk")), person("Bob", "Ray"),
+                 poolBytes({person("Zed", "Old"), withTraits(person("Ann", "Lee", "Clerk"), {0}), person("Bob", "Ray"),
                             person("Maximilianus", "Kay")}));
         QCOMPARE(window.poolList()->itemCount(), 4);
         QCOMPARE(status(window),
@@ -157,13 +157,6 @@ private slots:
         QCOMPARE(readFile(path("groups.csv")),
                  QByteArray("\xEF\xBB\xBFGroup,Slot,First name,Last name,Position,Score,Record,Pinned,Group pinned,"
                             "Pool\r\n"));
-    }
-
-private:
-    static ProfileRecord withTrait(ProfileRecord r)
-    {
-        r.OwnAttributes[0] = kTrue;
-        return r;
     }
 };
 

@@ -78,7 +78,6 @@ private slots:
         for (QAction *item : window.menuBar()->actions())
             bar << item->text();
         QCOMPARE(bar, QStringList({"&File", "P&rofiles...", "Gro&ups", "&Help"}));
-        QCOMPARE(window.findChild<QAction *>("mnuProfiles")->text(), QStringLiteral("P&rofiles..."));
         QCOMPARE(describe(window.findChild<QMenu *>("mnuFile")->actions()),
                  QStringList({"mnuOpenNewPool Ope&n/New Pool... Ctrl+O", " &Recent Pools ", "-",
                               "mnuImportPeople &Import People... ", "mnuExportPoolCsv Export Pool as &CSV... ",
@@ -209,7 +208,6 @@ private slots:
              {std::tuple{app, QStringList{"--version"}, 0, "quorvia 1."},
               {app, QStringList{"--help"}, 0, "Usage: quorvia [POOL]"},
               {cli, QStringList{"--version"}, 0, "quorvia-cli 1."},
-              {cli, QStringList{"--help"}, 0, "Usage:"},
               {cli, QStringList{"--verison"}, 2, ""},
               {cli, QStringList{"list", "-x"}, 2, ""}}) {
             QProcess process;

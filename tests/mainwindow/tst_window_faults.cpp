@@ -48,13 +48,10 @@ private slots:
     {
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QStringList>("shown");
-        QTest::newRow("two words") << "ann lee" << QStringList{"Lee, Ann"};
         QTest::newRow("other order, case, blanks") << "  LEE   Ann " << QStringList{"Lee, Ann"};
         QTest::newRow("position") << "lee chef" << QStringList{"Lee, Bob (Chef)"};
         QTest::newRow("accents") << "zola EMILE" << QStringList{"Zola, \u00C9mile"};
         QTest::newRow("one word missing") << "ann zzz" << QStringList{};
-        QTest::newRow("one word") << "lee" << QStringList{"Lee, Ann", "Lee, Bob (Chef)"};
-        QTest::newRow("nothing typed") << "" << QStringList{"Bell, Anna", "Lee, Ann", "Lee, Bob (Chef)", "Zola, \u00C9mile"};
     }
     void filterNeedsEveryWord()
     {

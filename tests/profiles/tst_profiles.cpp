@@ -30,14 +30,6 @@ namespace {
 const QString kPrompt = QStringLiteral(
     "308 The current profile may have been modified.\r\nDo you want to save any changes before proceeding?");
 
-ProfileRecord withTraits(ProfileRecord r, QList<int> own, QList<int> compatible = {}, QList<int> incompatible = {})
-{
-    for (int t : own) r.OwnAttributes[std::size_t(t)] = kTrue;
-    for (int t : compatible) r.CompatibleWith[std::size_t(t)] = kTrue;
-    for (int t : incompatible) r.IncompatibleWith[std::size_t(t)] = kTrue;
-    return r;
-}
-
 const ProfileRecord A = withTraits(person("Ann", "Adams", "Clerk"), {0, 3}, {5}, {8});
 const ProfileRecord B = withTraits(person("Bob", "Brown"), {1}, {}, {21});
 const ProfileRecord C = person("Cy", "Cole", "Boss");

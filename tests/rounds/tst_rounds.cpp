@@ -20,14 +20,9 @@ class TestRounds : public QObject {
     // Two people with the same names but different positions, two
     // byte-identical records (who can stand for each other), and two
     // different people with the same name.
-    static ProfileRecord technical(ProfileRecord r)
-    {
-        r.OwnAttributes[3] = kTrue;
-        return r;
-    }
     const std::vector<ProfileRecord> pool{person("Anna", "Smith", "Manager"), person("Anna", "Smith", "Clerk"),
                                           person("", "Brown"), person("Carl", "Lee, Jr"), person("Eva", "Diaz"),
-                                          person("Eva", "Diaz"), person("Bo", "Kim"), technical(person("Bo", "Kim")),
+                                          person("Eva", "Diaz"), person("Bo", "Kim"), withTraits(person("Bo", "Kim"), {3}),
                                           person("NONE", "")};
 
     GroupsFile saved()

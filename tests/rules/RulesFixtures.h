@@ -11,13 +11,6 @@
 
 namespace quorvia::testing {
 
-inline ProfileRecord withTraits(ProfileRecord r, std::initializer_list<int> traits)
-{
-    for (const int t : traits)
-        r.OwnAttributes[std::size_t(t)] = kTrue;
-    return r;
-}
-
 constexpr int kExpert = 20;
 constexpr int kBeginner = 21;
 

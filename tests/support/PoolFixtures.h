@@ -30,6 +30,16 @@ inline ProfileRecord person(const QString &first, const QString &last, const QSt
     return r;
 }
 
+// The record with the given traits ticked in its three lists.
+inline ProfileRecord withTraits(ProfileRecord r, std::initializer_list<int> own,
+                                std::initializer_list<int> compatible = {}, std::initializer_list<int> incompatible = {})
+{
+    for (int t : own) r.OwnAttributes[std::size_t(t)] = kTrue;
+    for (int t : compatible) r.CompatibleWith[std::size_t(t)] = kTrue;
+    for (int t : incompatible) r.IncompatibleWith[std::size_t(t)] = kTrue;
+    return r;
+}
+
 inline QByteArray poolBytes(const std::vector<ProfileRecord> &records)
 {
     QByteArray bytes(qsizetype(records.size()) * kRecordSize, '\0');
