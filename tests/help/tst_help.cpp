@@ -22,7 +22,7 @@ int runTool(const QString &tool, const QStringList &arguments, QString *output)
     QProcess process;
     process.setProcessChannelMode(QProcess::MergedChannels);
     process.start(tool, arguments);
-    const bool finished = process.waitForFinished(120000);
+    const bool finished = process.waitForFinished(300000);
     *output = finished ? QString::fromUtf8(process.readAll()) : tool + ": " + process.errorString();
     return finished && process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
 }
@@ -136,7 +136,10 @@ private slots:
         QVERIFY(readFile(prefix.filePath("share/mime/globs2")).contains("application/x-quorvia-pool:*.qvr"));
 
         QTemporaryDir packageDir;
-        const QStringList cpack{"-G", "DEB", "--config", QUORVIA_BUILD_DIR "/CPackConfig.cmake", "-B", packageDir.path()};
+        // The main package only: splitting the debug symbols of a sanitizer
+        // build takes minutes, and scripts/check-package.sh checks that part.
+        const QStringList cpack{"-G", "DEB", "--config", QUORVIA_BUILD_DIR "/CPackConfig.cmake", "-B", packageDir.path(),
+                                "-D", "CPACK_DEBIAN_DEBUGINFO_PACKAGE=OFF", "-D", "CPACK_POST_BUILD_SCRIPTS="};
         QVERIFY2(runTool(QUORVIA_CPACK_COMMAND, cpack, &output) == 0, qPrintable(output));
         const QStringList debs = QDir(packageDir.path()).entryList({"quorvia_1.2.6_*.deb"});
         QCOMPARE(debs.size(), 1);
