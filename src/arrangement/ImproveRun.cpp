@@ -4,9 +4,8 @@
 #include "arrangement/GroupArrangement.h"
 #include "arrangement/GroupDescriptions.h"
 #include "arrangement/PoolRules.h"
-#include "grouping/CombinedPenalty.h"
 #include "grouping/GroupImprover.h"
-#include "grouping/ImprovePenalty.h"
+#include "rounds/ImproveConditions.h"
 
 #include <QApplication>
 #include <QEventLoop>
@@ -33,12 +32,8 @@ QString improveArrangement(QWidget *parent, GroupArrangement &arrangement, bool 
 
     const GroupTable start = arrangement.groups();
     ImproveOptions options = arrangement.improveOptions(evenSizes);
-    // The pool's rules come before earlier partners, and both before the score.
-    const std::unique_ptr<RulesPenalty> rulesPenalty = arrangement.rules()->penaltyFor(start);
-    const std::unique_ptr<ImprovePenalty> repeatsPenalty = arrangement.createPenalty();
-    const long long rulesWeight = repeatsPenalty ? CombinedPenalty::outweighing(start) : 1;
-    CombinedPenalty penalty({{rulesPenalty.get(), rulesWeight}, {repeatsPenalty.get(), 1}});
-    options.penalty = penalty.empty() ? nullptr : &penalty;
+    ImproveConditions conditions(start, arrangement.rules()->penaltyFor(start), arrangement.createPenalty());
+    options.penalty = conditions.penalty();
     options.liftWeakest = arrangement.rules()->rules().liftWeakest;
     const unsigned long long revision = arrangement.revision();
     const long long before = arrangement.report().total.score;

@@ -1,54 +1,31 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "cli/CliSupport.h"
 #include "cli/Commands.h"
-#include "csv/GroupsCsv.h"
+#include "cli/GroupsConditions.h"
 #include "cli/GroupsQuality.h"
+#include "cli/GroupsRequest.h"
 #include "cli/GroupsRules.h"
-#include "grouping/CombinedPenalty.h"
+#include "csv/GroupsCsv.h"
 #include "grouping/GroupBuilder.h"
 #include "grouping/GroupListing.h"
 #include "grouping/RecordNumbers.h"
 #include "pool/AtomicFile.h"
-#include "pool/SafeTarget.h"
 #include "pool/PoolListing.h"
-#include "rules/RulesPenalty.h"
-
-#include "csv/GroupsFile.h"
+#include "pool/SafeTarget.h"
+#include "rounds/ImproveConditions.h"
 #include "rounds/PairHistory.h"
 #include "rounds/RepeatPairsPenalty.h"
+#include "rules/RulesPenalty.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 
-#include <algorithm>
 #include <memory>
-
 #include <optional>
 #include <set>
 
 namespace quorvia::cli {
 namespace {
-
-// A groups file of the largest pool is a few megabytes.
-constexpr qint64 kMaxGroupsFileBytes = 64LL * 1024 * 1024;
-
-struct GroupsRequest {
-    QString poolPath;
-    SizeOption option = SizeOption::AmountOfGroups;
-    QString sizeText;  // as the size box would hold it
-    bool sizeGiven = false;
-    std::optional<std::set<int>> selection;  // record numbers; none given: everybody
-    QString outputPath;
-    bool csv = false;
-    bool improve = false;
-    bool even = false;
-    std::optional<std::set<int>> keep;  // record numbers that Improve leaves where they are
-    QStringList avoid;                  // groups files whose pairs Improve keeps apart
-    bool report = false;
-    QString rulesPath;  // --rules FILE
-    bool noRules = false;
-};
 
 bool isDigits(const QString &text)
 {
@@ -97,8 +74,7 @@ QString parse(const QStringList &args, GroupsRequest *request)
         const QString &arg = args.at(i);
         const bool isSize = arg == QLatin1String("--amount") || arg == QLatin1String("--per-group");
         const bool takesValue = isSize || arg == QLatin1String("--select") || arg == QLatin1String("-o")
-            || arg == QLatin1String("--keep") || arg == QLatin1String("--rules")
-            || arg == QLatin1String("--avoid");
+            || arg == QLatin1String("--keep") || isConditionOption(arg);
         if (arg == QLatin1String("--csv")) {
             request->csv = true;
             continue;
@@ -136,18 +112,9 @@ QString parse(const QStringList &args, GroupsRequest *request)
             if (!request->keep)
                 return QStringLiteral("bad record number in --keep: \"%1\" (numbers from 1, separated by commas)")
                     .arg(bad);
-        } else if (arg == QLatin1String("--rules")) {
-            if (!request->rulesPath.isEmpty())
-                return QStringLiteral("--rules given twice");
-            if (value.isEmpty())
-                return QStringLiteral("--rules needs a file name");
-            request->rulesPath = value;
-        } else if (arg == QLatin1String("--avoid")) {
-            if (!request->avoid.isEmpty())
-                return QStringLiteral("--avoid given twice (list the files separated by commas)");
-            request->avoid = value.split(QLatin1Char(','));
-            if (request->avoid.contains(QString()))
-                return QStringLiteral("--avoid needs file names separated by commas");
+        } else if (isConditionOption(arg)) {
+            if (const QString problem = parseConditionOption(arg, value, request); !problem.isEmpty())
+                return problem;
         } else if (arg == QLatin1String("--select")) {
             if (request->selection)
                 return QStringLiteral("--select given twice");
@@ -171,11 +138,7 @@ QString parse(const QStringList &args, GroupsRequest *request)
         return QStringLiteral("--even needs --improve");
     if (!request->improve && request->keep)
         return QStringLiteral("--keep needs --improve");
-    if (request->noRules && !request->rulesPath.isEmpty())
-        return QStringLiteral("give --rules or --no-rules, not both");
-    if (!request->improve && !request->avoid.isEmpty())
-        return QStringLiteral("--avoid needs --improve");
-    return QString();
+    return conditionUsageProblem(*request);
 }
 
 // The switches without a value: a null string when `arg` is none of them,
@@ -205,49 +168,6 @@ bool writeExport(const QString &path, const QByteArray &bytes, QString *error)
     *error = QStringLiteral("Could not write the groups to \"%1\": %2.")
                  .arg(QDir::toNativeSeparators(path), reason);
     return false;
-}
-
-// The pairs of every file given to --avoid, by record number. A file that
-// cannot be read, names someone the pool lacks, or none of the people taking
-// part, is an error.
-bool readAvoidedPairs(const GroupsRequest &request, const std::vector<ProfileRecord> &records,
-                      const std::set<int> &taking, PairHistory *history, QString *error)
-{
-    for (const QString &path : request.avoid) {
-        QFile file(path);
-        if (!file.open(QIODevice::ReadOnly)) {
-            *error = QStringLiteral("Could not read the groups file \"%1\": %2.")
-                         .arg(QDir::toNativeSeparators(path), file.errorString());
-            return false;
-        }
-        if (file.size() > kMaxGroupsFileBytes) {
-            *error = QStringLiteral("\"%1\" is far too large to be a groups file.").arg(QDir::toNativeSeparators(path));
-            return false;
-        }
-        GroupsFile read;
-        QString problem;
-        if (!readGroupsFile(file.readAll(), records, QFileInfo(request.poolPath).fileName(), &read, &problem)) {
-            *error = QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(path), problem);
-            return false;
-        }
-        const std::vector<std::vector<int>> groups = groupsAsRecords(read.groups, read.recordNumbers);
-        bool anyone = false;
-        for (const std::vector<int> &group : groups)
-            anyone = anyone || std::any_of(group.begin(), group.end(), [&](int r) { return taking.count(r) > 0; });
-        if (!anyone) {
-            *error = QStringLiteral("%1: none of its people take part in these groups.").arg(QDir::toNativeSeparators(path));
-            return false;
-        }
-        history->addGroups(groups);
-    }
-    return true;
-}
-
-// The report with the pairs that met before, on the line before the total.
-QString withRepeatsLine(const QString &report, long long repeats)
-{
-    const qsizetype total = report.lastIndexOf(QLatin1String("total\t"));
-    return report.left(total) + QStringLiteral("repeats\t%1\n").arg(repeats) + report.mid(total);
 }
 
 } // namespace
@@ -297,18 +217,11 @@ int runGroupsCommand(const QStringList &args)
         }
     }
 
-    // Rules matter only to Improve and the report; they are checked before anything is written.
+    // The rules and earlier partners are checked before anything is written.
     CliRules rules;
-    if (!request.noRules && (request.improve || request.report || !request.rulesPath.isEmpty())) {
-        error = loadCliRules(request.rulesPath, request.poolPath, &rules);
-        if (error.isEmpty())
-            error = rulesPoolProblem(rules, records, {selectedNumbers.begin(), selectedNumbers.end()});
-        if (!error.isEmpty())
-            return fail(FileFailure, error);
-    }
     PairHistory avoided;
-    if (!readAvoidedPairs(request, records, std::set<int>(selectedNumbers.begin(), selectedNumbers.end()), &avoided,
-                          &error))
+    error = loadConditions(request, records, {selectedNumbers.begin(), selectedNumbers.end()}, &rules, &avoided);
+    if (!error.isEmpty())
         return fail(FileFailure, error);
 
     const int value = defaultedSizeValue(request.option, sizeBoxValue(request.sizeText), int(selected.size()));
@@ -331,18 +244,16 @@ int runGroupsCommand(const QStringList &args)
             for (const int number : *request.keep)
                 kept.push_back(records[std::size_t(number - 1)]);
         }
-        RulesPenalty rulesPenalty(rules.parsed.rules, groups, records, slotRecords.empty()
-                                      ? std::vector<int>(groups.slotRecords.size(), 0) : slotRecords);
         std::unique_ptr<RepeatPairsPenalty> repeatsPenalty;
         if (!avoided.isEmpty())
             repeatsPenalty = std::make_unique<RepeatPairsPenalty>(
                 groups, recordNumbersOf(groups, records, selectedNumbers), avoided);
-        // The rules come before earlier partners, and both before the score.
-        const long long rulesWeight = repeatsPenalty ? CombinedPenalty::outweighing(groups) : 1;
-        CombinedPenalty penalty({{rulesPenalty.isEmpty() ? nullptr : &rulesPenalty, rulesWeight},
-                                 {repeatsPenalty.get(), 1}});
-        groups = improvedGroups(groups, request.even, kept, penalty.empty() ? nullptr : &penalty,
-                                rules.parsed.rules.liftWeakest);
+        ImproveConditions conditions(
+            groups,
+            std::make_unique<RulesPenalty>(rules.parsed.rules, groups, records, slotRecords.empty()
+                                               ? std::vector<int>(groups.slotRecords.size(), 0) : slotRecords),
+            std::move(repeatsPenalty));
+        groups = improvedGroups(groups, request.even, kept, conditions.penalty(), rules.parsed.rules.liftWeakest);
         if (!rules.path.isEmpty())
             slotRecords = recordNumbersOf(groups, records, selectedNumbers);
     }

@@ -2,10 +2,13 @@
 #include "csv/GroupsCsv.h"
 #include "csv/GroupsFile.h"
 #include "grouping/GroupListing.h"
+#include "grouping/GroupImprover.h"
 #include "rounds/GroupingComparison.h"
+#include "rounds/ImproveConditions.h"
 #include "rounds/PairHistory.h"
 #include "rounds/RepeatPairsPenalty.h"
 #include "rounds/RoundsFile.h"
+#include "rules/RulesFixtures.h"
 #include "support/PoolFixtures.h"
 
 #include <QRandomGenerator>
@@ -221,6 +224,31 @@ private slots:
                         || penalty.broken() > 0);
             QCOMPARE(penalty.culprits().empty(), penalty.broken() == 0);
         }
+    }
+
+    // A rule met comes before any number of earlier partners: three kept
+    // together who all met before stay together, though splitting them
+    // would undo four repeats.
+    void ruleBeforeEarlierPartners()
+    {
+        const std::vector<ProfileRecord> six{person("A", "One"), person("B", "Two"),  person("C", "Three"),
+                                             person("D", "Four"), person("E", "Five"), person("F", "Six")};
+        const GroupTable start = tableOf(six, 3, {1, 2, 3, 4, 5, 6});
+        const std::vector<int> numbers = allNumbers(six);
+        PairHistory history;
+        history.addGroups({{1, 2, 3}, {4, 5, 6}});
+        RuleSet rules;
+        rules.rules.push_back(GroupRule{RuleKind::KeepTogether, {1, 2, 3}, {}, -1, true});
+        ImproveConditions conditions(start, std::make_unique<RulesPenalty>(rules, start, six, numbers),
+                                     std::make_unique<RepeatPairsPenalty>(start, numbers, history));
+        ImproveOptions options;
+        options.penalty = conditions.penalty();
+        const GroupTable improved = improveGroups(start, options).groups;
+        const auto groupOf = [&](int record) {
+            const auto at = std::find(improved.slotRecords.begin(), improved.slotRecords.end(), six[std::size_t(record - 1)]);
+            return int(at - improved.slotRecords.begin()) / improved.GroupSize;
+        };
+        QVERIFY(groupOf(1) == groupOf(2) && groupOf(2) == groupOf(3));
     }
 
     // The rounds file: written and read back; a damaged one is reported and
