@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "arrangement/GroupArrangement.h"
 
+#include "arrangement/EarlierPartners.h"
 #include "arrangement/PoolRules.h"
 
 #include "arrangement/GroupDescriptions.h"
@@ -75,7 +76,8 @@ private:
 };
 
 GroupArrangement::GroupArrangement(QObject *parent)
-    : QObject(parent), undoStack_(new QUndoStack(this)), rules_(new PoolRules(this))
+    : QObject(parent), undoStack_(new QUndoStack(this)), rules_(new PoolRules(this)),
+      earlierPartners_(new EarlierPartners(this))
 {
     quality_.reset(groups_, &slotPeople_);
 }

@@ -22,6 +22,7 @@ class QUndoStack;
 
 namespace quorvia {
 
+class EarlierPartners;
 class PoolRules;
 struct ImproveOptions;
 
@@ -59,6 +60,8 @@ public:
     bool hasGroups() const { return groups_.NumGroups > 0 && groups_.GroupSize > 0; }
     // The pool's rules, which Improve meets and the windows check the groups against.
     PoolRules *rules() const { return rules_; }
+    // Whether Improve avoids earlier partners, and of which rounds.
+    EarlierPartners *earlierPartners() const { return earlierPartners_; }
 
     // A new Calculate: replaces everything, clears the history and the pins.
     // Groups opened from a file bring their pins (per slot, per group).
@@ -153,6 +156,7 @@ private:
     unsigned long long bestPossibleTicket_ = 0;  // which Calculate the running work is for
     std::vector<QThread *> bestPossibleWorkers_;
     PoolRules *rules_ = nullptr;
+    EarlierPartners *earlierPartners_ = nullptr;
 };
 
 } // namespace quorvia

@@ -2,6 +2,7 @@
 #include "arrangement/PoolRules.h"
 
 #include "grouping/RecordNumbers.h"
+#include "pool/PoolLock.h"
 #include "rules/RulesFile.h"
 
 #include <QFileInfo>
@@ -36,8 +37,20 @@ bool PoolRules::hasRulesInForce() const
     return false;
 }
 
+void PoolRules::setReadOnly(bool readOnly)
+{
+    if (readOnly == readOnly_)
+        return;
+    readOnly_ = readOnly;
+    emit changed();
+}
+
 bool PoolRules::setRules(const RuleSet &rules, QString *error)
 {
+    if (readOnly_) {
+        *error = readOnlyRefusal(poolPath_, tr("The rules are as they were."));
+        return false;
+    }
     QString reason;
     if (!saveRulesFile(rulesPathFor(poolPath_), rules, records_, &reason)) {
         *error = tr("Could not write the rules to \"%1\": %2. The rules are as they were.")

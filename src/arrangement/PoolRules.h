@@ -33,8 +33,12 @@ public:
     const QString &loadProblem() const { return loadProblem_; }
     bool hasRulesInForce() const;
 
+    // Another window holds the pool: the rules file is not written.
+    void setReadOnly(bool readOnly);
+    bool isReadOnly() const { return readOnly_; }
     // Puts the rules in force and writes them; false (rules unchanged) when
-    // the file cannot be written, with the reason in `error`.
+    // the pool is read-only or the file cannot be written, with the reason
+    // in `error`.
     bool setRules(const RuleSet &rules, QString *error);
     // Record `number` was deleted from the pool: the person leaves every
     // rule, later records move down. Returns what it did, for the status bar
@@ -57,6 +61,7 @@ private:
     std::vector<ProfileRecord> records_;
     RuleSet rules_;
     QString loadProblem_;
+    bool readOnly_ = false;
 };
 
 } // namespace quorvia

@@ -278,10 +278,8 @@ ProfilesWindow *MainWindow::profilesWindow()
         profiles_->setPoolPath(PoolPath);
         profiles_->setReadOnly(readOnly_);
         connect(profiles_, &ProfilesWindow::statusMessage, this, &MainWindow::showStatusAfterRebuild);
-        connect(profiles_, &ProfilesWindow::profileDeleted, this, [this](int number) { deletedRecord_ = number; });
-        connect(profiles_, &ProfilesWindow::poolChanged, this,
-                [this] { rebuildPoolList(std::exchange(deletedRecord_, 0)); });
-        connect(profiles_, &ProfilesWindow::recordDeleted, this, &MainWindow::personDeleted);
+        connect(profiles_, &ProfilesWindow::poolChanged, this, [this] { rebuildPoolList(); });
+        connect(profiles_, &ProfilesWindow::profileDeleted, this, &MainWindow::personDeleted);
     }
     return profiles_;
 }

@@ -163,7 +163,6 @@ private:
     // The ticks the last rebuild cleared, by record number; and whether the
     // next status text should say they can be restored.
     std::vector<int> ticksToRestore_;
-    int deletedRecord_ = 0;
     bool offerRestore_ = false;
     QPushButton *cmdRestoreTicks = nullptr;
     QAction *mnuRestoreTicks = nullptr;
@@ -229,7 +228,9 @@ private:
     // The pool's rules and their window (MainWindowRules.cpp).
     void setUpRules();
     void poolRulesFollow(const std::vector<ProfileRecord> &records);
-    void personDeleted(int recordNumber);
+    // After a deletion in the editor: the list, the ticks, the rules, the
+    // rounds and the groups' record numbers follow; the status bar says so.
+    void personDeleted(int recordNumber, const QString &said);
     // Renumbers the pool's rounds after a deletion; what it did, for the status bar.
     QString roundsFollowDeletion(int recordNumber);
     RulesWindow *frmRules = nullptr;
@@ -264,9 +265,7 @@ private:
     QAction *mnuAddRound = nullptr;
     QAction *mnuRounds = nullptr;
     QAction *mnuCompareWith = nullptr;
-    QCheckBox *chkAvoidEarlier = nullptr;
     QPushButton *cmdRounds = nullptr;
-    std::vector<char> roundsAvoided_;  // per round of the pool's file: its pairs are avoided
     QLabel *lblRepeats = nullptr;
     RoundsWindow *frmRounds = nullptr;
     CompareWindow *frmCompare = nullptr;

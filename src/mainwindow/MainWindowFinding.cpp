@@ -1,9 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "mainwindow/MainWindow.h"
 
+#include "arrangement/GroupArrangement.h"
+#include "arrangement/PoolRules.h"
 #include "mainwindow/PoolFilterModel.h"
 #include "mainwindow/PoolListModel.h"
 #include "profiles/ProfilesWindow.h"
+#include "roundswindow/RoundsWindow.h"
 
 #include <QGroupBox>
 #include <QKeyEvent>
@@ -112,6 +115,10 @@ void MainWindow::setReadOnly(bool readOnly)
     readOnly_ = readOnly;
     if (profiles_)
         profiles_->setReadOnly(readOnly);
+    // The rules and the rounds beside the pool are not written either.
+    arrangement_->rules()->setReadOnly(readOnly);
+    if (frmRounds)
+        frmRounds->setReadOnly(readOnly);
     findChild<QLabel *>(QStringLiteral("lblReadOnly"))->setVisible(readOnly);
 }
 

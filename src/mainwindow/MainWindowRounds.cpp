@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "mainwindow/MainWindow.h"
 
+#include "arrangement/EarlierPartners.h"
 #include "arrangement/GroupArrangement.h"
 #include "comparewindow/CompareWindow.h"
 #include "csv/GroupsFile.h"
@@ -12,6 +13,7 @@
 #include "grouping/RecordNumbers.h"
 #include "pool/PoolFile.h"
 #include "pool/PoolListing.h"
+#include "pool/PoolLock.h"
 #include "rounds/GroupingComparison.h"
 #include "rounds/PairHistory.h"
 #include "rounds/RepeatPairsPenalty.h"
@@ -30,6 +32,8 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QStatusBar>
+
+#include <algorithm>
 
 // Rounds: groups recorded in the pool's history, Improve that keeps earlier
 // partners apart, the count of pairs who met before, and comparing groupings.
@@ -52,31 +56,25 @@ QString pairsText(long long n) { return n == 1 ? QObject::tr("1 pair") : QObject
 
 void MainWindow::setUpRounds()
 {
-    chkAvoidEarlier = new QCheckBox(tr("Avoid earlier partners"), fraQuality);
-    chkAvoidEarlier->setObjectName(QStringLiteral("chkAvoidEarlier"));
-    chkAvoidEarlier->setToolTip(tr("Improve keeps apart people who shared a group in the rounds ticked under Rounds..."));
     cmdRounds = new QPushButton(tr("Rounds..."), fraQuality);
     cmdRounds->setObjectName(QStringLiteral("cmdRounds"));
     cmdRounds->setAccessibleDescription(tr("Opens the pool's rounds: which to avoid, rename, remove, compare"));
-    chkAvoidEarlier->setAccessibleDescription(chkAvoidEarlier->toolTip());
     lblRepeats = new QLabel(fraQuality);
     lblRepeats->setObjectName(QStringLiteral("lblRepeats"));
     lblRepeats->setWordWrap(true);
     lblRepeats->setAccessibleName(tr("Pairs that met before"));
     lblRepeats->hide();
-    // Beside Even sizes, and the count under the read-out.
+    // Beside Even sizes (avoiding them is a rule, ticked in the Rules
+    // window), and the count under the read-out.
     for (QObject *child : fraQuality->layout()->children()) {
         auto *row = qobject_cast<QBoxLayout *>(child);
         const int at = row ? row->indexOf(chkEvenSizes) : -1;
-        if (at >= 0) {
-            row->insertWidget(at + 1, chkAvoidEarlier);
-            row->insertWidget(at + 2, cmdRounds);
-        }
+        if (at >= 0)
+            row->insertWidget(at + 1, cmdRounds);
     }
     if (auto *column = qobject_cast<QBoxLayout *>(fraQuality->layout()))
         column->insertWidget(1, lblRepeats);
-    setTabOrder(chkEvenSizes, chkAvoidEarlier);
-    setTabOrder(chkAvoidEarlier, cmdRounds);
+    setTabOrder(chkEvenSizes, cmdRounds);
     setTabOrder(cmdRounds, cmdArrangeGroups);
 
     mnuGroups->addSeparator();
@@ -95,7 +93,7 @@ void MainWindow::setUpRounds()
     connect(mnuRounds, &QAction::triggered, this, &MainWindow::mnuRounds_Click);
     connect(cmdRounds, &QPushButton::clicked, this, &MainWindow::mnuRounds_Click);
     connect(mnuCompareWith, &QAction::triggered, this, &MainWindow::mnuCompareWith_Click);
-    connect(chkAvoidEarlier, &QCheckBox::toggled, this, &MainWindow::updateAvoidance);
+    connect(arrangement_->earlierPartners(), &EarlierPartners::changed, this, &MainWindow::updateAvoidance);
     connect(arrangement_, &GroupArrangement::changed, this, [this] {
         const bool any = arrangement_->hasGroups();
         for (QAction *item : {mnuAddRound, mnuCompareWith})
@@ -123,29 +121,30 @@ void MainWindow::setUpRounds()
 
 void MainWindow::updateAvoidance()
 {
+    EarlierPartners *partners = arrangement_->earlierPartners();
     std::vector<Round> rounds;
     QString error;
-    if (!arrangement_->hasGroups() || groupsPoolPath_ != PoolPath || !readRounds(PoolPath, &rounds, &error)) {
-        if (!error.isEmpty())
-            showStatus(error);
-        arrangement_->setPenaltyFactory({});
-        arrangement_->setRepeatCounter({});
+    const bool read = readRounds(PoolPath, &rounds, &error);
+    if (read && partners->counted().size() != rounds.size()) {
+        partners->setRoundCount(rounds.size());  // back here through changed()
         return;
     }
-    roundsAvoided_.resize(rounds.size(), 1);
+    const bool ours = arrangement_->hasGroups() && groupsPoolPath_ == PoolPath;
+    if (!read && ours)
+        showStatus(error);
     auto history = std::make_shared<PairHistory>();
-    for (std::size_t i = 0; i < rounds.size(); ++i) {
-        if (roundsAvoided_[i])
+    for (std::size_t i = 0; read && i < rounds.size(); ++i) {
+        if (partners->counted()[i])
             history->addGroups(rounds[i].groups);
     }
-    if (history->isEmpty()) {
+    if (!ours || history->isEmpty()) {
         arrangement_->setPenaltyFactory({});
         arrangement_->setRepeatCounter({});
         return;
     }
     auto pool = std::make_shared<const std::vector<ProfileRecord>>(groupsPool_);
     auto candidates = std::make_shared<const std::vector<int>>(groupsCandidates_);
-    if (chkAvoidEarlier->isChecked()) {
+    if (partners->avoid()) {
         arrangement_->setPenaltyFactory([=](const GroupTable &start) -> std::unique_ptr<ImprovePenalty> {
             return std::make_unique<RepeatPairsPenalty>(start, recordNumbersOf(start, *pool, *candidates), *history);
         });
@@ -159,29 +158,53 @@ void MainWindow::updateAvoidance()
 
 QString MainWindow::roundsFollowDeletion(int recordNumber)
 {
+    // The groups' record numbers follow too, or a round added from them
+    // would name the people after the deleted one wrongly.
+    if (groupsPoolPath_ == PoolPath && recordNumber >= 1 && std::size_t(recordNumber) <= groupsPool_.size()) {
+        groupsPool_.erase(groupsPool_.begin() + (recordNumber - 1));
+        groupsCandidates_.erase(std::remove(groupsCandidates_.begin(), groupsCandidates_.end(), recordNumber),
+                                groupsCandidates_.end());
+        for (int &number : groupsCandidates_)
+            number -= number > recordNumber ? 1 : 0;
+    }
     // The rounds name people by record number: after a deletion they must
     // follow the pool, or earlier partners would be someone else. A damaged
-    // file is left as it is (it said so when it was read).
+    // file is left as it is.
     std::vector<Round> rounds;
     QString error;
-    if (!QFileInfo::exists(roundsPathFor(PoolPath)) || !readRounds(PoolPath, &rounds, &error))
-        return QString();
-    const int named = removeRecordFromRounds(rounds, recordNumber);
-    std::vector<ProfileRecord> pool;
-    PoolFile::readAll(PoolPath, &pool, &error);
-    if (!writeRounds(PoolPath, rounds, &error, [&pool](int record) { return nameIn(pool, record); })) {
-        MessageBox::error(this, error);
-        return QString();
+    QString done;
+    if (!QFileInfo::exists(roundsPathFor(PoolPath))) {
+        // no rounds yet
+    } else if (!readRounds(PoolPath, &rounds, &error)) {
+        done = tr("%1 It was left as it is, with the former record numbers.").arg(error);
+    } else {
+        const int named = removeRecordFromRounds(rounds, recordNumber);
+        std::vector<ProfileRecord> pool;
+        PoolFile::readAll(PoolPath, &pool, &error);
+        if (!writeRounds(PoolPath, rounds, &error, [&pool](int record) { return nameIn(pool, record); })) {
+            MessageBox::error(this, error);
+            done = tr("The rounds were not renumbered.");
+        } else {
+            done = named == 0 ? tr("The rounds now count the later records one lower.")
+                              : tr("Took them out of %1; the rounds now count the later records one lower.")
+                                    .arg(countText(named, tr("round"), tr("rounds")));
+            if (frmRounds)
+                frmRounds->setRounds(PoolPath, rounds, arrangement_->earlierPartners()->counted(),
+                                     [pool](int record) { return nameIn(pool, record); });
+        }
     }
-    return named == 0 ? tr("The rounds now count the later records one lower.")
-                      : tr("Took them out of %1; the rounds now count the later records one lower.")
-                            .arg(countText(named, tr("round"), tr("rounds")));
+    updateAvoidance();
+    return done;
 }
 
 void MainWindow::mnuAddRound_Click()
 {
     if (!arrangement_->hasGroups()) {
         showStatus(tr("There are no groups to add as a round: press Calculate first."));
+        return;
+    }
+    if (poolIsReadOnly()) {
+        MessageBox::error(this, readOnlyRefusal(PoolPath, tr("No round was added.")));
         return;
     }
     std::vector<Round> rounds;
@@ -201,9 +224,7 @@ void MainWindow::mnuAddRound_Click()
         MessageBox::error(this, error);
         return;
     }
-    roundsAvoided_.resize(rounds.size() - 1, 1);
-    roundsAvoided_.push_back(1);
-    updateAvoidance();
+    updateAvoidance();  // the new round counts
     showStatus(tr("Added the round \"%1\" of %2.").arg(name, countText(Groups.NumGroups, tr("group"), tr("groups"))));
 }
 
@@ -218,15 +239,16 @@ void MainWindow::mnuRounds_Click()
     if (!frmRounds) {
         frmRounds = new RoundsWindow(this);
         connect(frmRounds, &RoundsWindow::roundsChanged, this, [this] {
-            roundsAvoided_ = frmRounds->avoided();
+            arrangement_->earlierPartners()->setCounted(frmRounds->avoided());
             updateAvoidance();
         });
         connect(frmRounds, &RoundsWindow::compareRequested, this, &MainWindow::compareWithRound);
     }
-    roundsAvoided_.resize(rounds.size(), 1);
+    frmRounds->setReadOnly(poolIsReadOnly());
+    arrangement_->earlierPartners()->setRoundCount(rounds.size());
     std::vector<ProfileRecord> pool;
     PoolFile::readAll(PoolPath, &pool, &error, PoolFile::Missing::Fail);
-    frmRounds->setRounds(PoolPath, rounds, roundsAvoided_,
+    frmRounds->setRounds(PoolPath, rounds, arrangement_->earlierPartners()->counted(),
                          [pool](int record) { return nameIn(pool, record); });
     frmRounds->show();
     frmRounds->raise();

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "mainwindow/MainWindow.h"
 
+#include "arrangement/EarlierPartners.h"
 #include "arrangement/GroupArrangement.h"
 #include "arrangement/PoolRules.h"
 #include "ruleseditor/RulesWindow.h"
@@ -27,25 +28,30 @@ void MainWindow::poolRulesFollow(const std::vector<ProfileRecord> &records)
     PoolRules *rules = arrangement_->rules();
     const QString before = rules->poolPath();
     rules->setPool(PoolPath, records);
+    // Another pool's rounds are other rounds: nothing is avoided until ticked.
+    if (rules->poolPath() != before)
+        arrangement_->earlierPartners()->clear();
     // A damaged rules file is said once, when its pool opens.
     if (rules->poolPath() != before && !rules->loadProblem().isEmpty())
         statusBar()->showMessage(rules->loadProblem() + tr(" The pool opened without rules."));
 }
 
-void MainWindow::personDeleted(int recordNumber)
+void MainWindow::personDeleted(int recordNumber, const QString &said)
 {
-    QString said = arrangement_->rules()->removeRecord(recordNumber);
-    const QString rounds = roundsFollowDeletion(recordNumber);
-    if (!rounds.isEmpty())
-        said += (said.isEmpty() ? QString() : QStringLiteral(" ")) + rounds;
-    if (!said.isEmpty())
-        statusBar()->showMessage(statusBar()->currentMessage() + QLatin1Char(' ') + said);
+    // The list first: the rules then write the names the records hold now.
+    rebuildPoolList(recordNumber);
+    QStringList done{said, arrangement_->rules()->removeRecord(recordNumber), roundsFollowDeletion(recordNumber)};
+    done.removeAll(QString());
+    showStatusAfterRebuild(done.join(QLatin1Char(' ')));
 }
 
 void MainWindow::mnuRules_Click()
 {
-    if (!frmRules)
+    if (!frmRules) {
         frmRules = new RulesWindow(arrangement_, this);
+        connect(frmRules, &RulesWindow::roundsRequested, this, &MainWindow::mnuRounds_Click);
+    }
+    updateAvoidance();  // the rounds the file holds now, for the tick's words
     frmRules->showRules();
     statusBar()->showMessage(tr("Opened the rules of the pool."));
 }

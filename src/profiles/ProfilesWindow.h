@@ -71,11 +71,10 @@ public:
 signals:
     // The pool file was changed by a save or a deletion: the owner rebuilds its list.
     void poolChanged();
-    // Raised just before poolChanged() when record `number` was deleted: the
-    // records after it are now one number lower.
-    void profileDeleted(int number);
-    // Record `number` was deleted; the later records moved down by one.
-    void recordDeleted(int number);
+    // Record `number` was deleted and the records after it are one number
+    // lower: everything that names records must follow. Raised instead of
+    // poolChanged() and statusMessage(`said`).
+    void profileDeleted(int number, const QString &said);
     // What a save or a deletion did, for the status bar.
     void statusMessage(const QString &text);
 

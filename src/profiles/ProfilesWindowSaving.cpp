@@ -87,21 +87,19 @@ void ProfilesWindow::cmdDelete_Click()
         MessageBox::error(this, error);
         return;
     }
-    emit profileDeleted(currentRecordNumber_);
-    emit poolChanged();
-
     // The same number now holds the profile that followed, or the blank position.
     LoadProfile();
     setCaption();
+    if (deleted.isEmpty()) {
+        emit poolChanged();
+        emit statusMessage(QStringLiteral("No profile at record %1 was deleted.").arg(currentRecordNumber_));
+        return;
+    }
     QByteArray whole = deleted;
     whole.resize(kRecordSize, '\0');
-    emit statusMessage(deleted.isEmpty()
-                           ? QStringLiteral("No profile at record %1 was deleted.").arg(currentRecordNumber_)
-                           : QStringLiteral("Deleted %1 (record %2).")
-                                 .arg(personName(ProfileRecord::fromBytes(whole.constData())))
-                                 .arg(currentRecordNumber_));
-    if (!deleted.isEmpty())
-        emit recordDeleted(currentRecordNumber_);
+    emit profileDeleted(currentRecordNumber_, QStringLiteral("Deleted %1 (record %2).")
+                                                  .arg(personName(ProfileRecord::fromBytes(whole.constData())))
+                                                  .arg(currentRecordNumber_));
 }
 
 } // namespace quorvia

@@ -3,6 +3,7 @@
 
 #include "dialogs/MessageBox.h"
 #include "dialogs/TextPrompt.h"
+#include "pool/PoolLock.h"
 
 #include <QDialogButtonBox>
 #include <QHBoxLayout>
@@ -96,7 +97,9 @@ void RoundsWindow::showRounds()
 bool RoundsWindow::write(const std::vector<Round> &rounds)
 {
     QString error;
-    if (writeRounds(poolPath_, rounds, &error, nameOf_))
+    if (readOnly_)
+        error = readOnlyRefusal(poolPath_, tr("The rounds are as they were."));
+    else if (writeRounds(poolPath_, rounds, &error, nameOf_))
         return true;
     MessageBox::error(this, error);
     return false;

@@ -24,6 +24,8 @@ public:
     // `nameOf` gives the text written beside a record number in the file.
     void setRounds(const QString &poolPath, const std::vector<Round> &rounds, const std::vector<char> &avoided,
                    std::function<QString(int)> nameOf);
+    // Another window holds the pool: renaming and removing are refused.
+    void setReadOnly(bool readOnly) { readOnly_ = readOnly; }
     const std::vector<Round> &rounds() const { return rounds_; }
     const std::vector<char> &avoided() const { return avoided_; }
 
@@ -50,6 +52,7 @@ private:
     QPushButton *cmdRemoveRound;
     QPushButton *cmdCompareRound;
     bool showing_ = false;
+    bool readOnly_ = false;
 };
 
 } // namespace quorvia

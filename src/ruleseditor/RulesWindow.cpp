@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ruleseditor/RulesWindow.h"
 
+#include "arrangement/EarlierPartners.h"
 #include "arrangement/GroupArrangement.h"
 #include "arrangement/PoolRules.h"
 #include "dialogs/MessageBox.h"
@@ -16,6 +17,7 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QStatusBar>
 #include <QVBoxLayout>
 
@@ -29,7 +31,8 @@ const std::vector<RuleKind> &RulesWindow::kindsOffered()
 }
 
 RulesWindow::RulesWindow(GroupArrangement *arrangement, QWidget *parent)
-    : QMainWindow(parent), arrangement_(arrangement), rules_(arrangement->rules())
+    : QMainWindow(parent), arrangement_(arrangement), rules_(arrangement->rules()),
+      partners_(arrangement->earlierPartners())
 {
     setObjectName(QStringLiteral("frmRules"));
     setWindowTitle(tr("Rules - Quorvia"));
@@ -45,6 +48,13 @@ RulesWindow::RulesWindow(GroupArrangement *arrangement, QWidget *parent)
     chkLiftWeakest->setObjectName(QStringLiteral("chkLiftWeakest"));
     chkLiftWeakest->setToolTip(tr("Among groupings that meet the same rules, prefer a higher lowest group score "
                                   "to a higher total."));
+    chkAvoidEarlier = new QCheckBox(central);
+    chkAvoidEarlier->setObjectName(QStringLiteral("chkAvoidEarlier"));
+    chkAvoidEarlier->setToolTip(tr("Improve keeps apart people who shared a group in the rounds chosen, after the "
+                                   "rules and before the score."));
+    cmdChooseRounds = new QPushButton(tr("Ch&oose Rounds..."), central);
+    cmdChooseRounds->setObjectName(QStringLiteral("cmdChooseRounds"));
+    cmdChooseRounds->setAccessibleDescription(tr("Opens the pool's rounds, to tick those whose partners are avoided"));
     cmdRemoveRule = new QPushButton(tr("&Remove Rule"), central);
     cmdRemoveRule->setObjectName(QStringLiteral("cmdRemoveRule"));
 
@@ -76,6 +86,10 @@ RulesWindow::RulesWindow(GroupArrangement *arrangement, QWidget *parent)
     layout->addWidget(lblRulesProblem);
     layout->addWidget(lstRules, 1);
     layout->addWidget(chkLiftWeakest);
+    auto *avoidRow = new QHBoxLayout;
+    avoidRow->addWidget(chkAvoidEarlier, 1);
+    avoidRow->addWidget(cmdChooseRounds);
+    layout->addLayout(avoidRow);
     layout->addLayout(buttons);
     layout->addWidget(fraNewRule, 1);
     resize(560, 640);
@@ -88,7 +102,10 @@ RulesWindow::RulesWindow(GroupArrangement *arrangement, QWidget *parent)
     connect(lstRules, &QListWidget::currentRowChanged, this,
             [this](int row) { cmdRemoveRule->setEnabled(row >= 0); });
     connect(chkLiftWeakest, &QCheckBox::toggled, this, &RulesWindow::liftWeakestTicked);
+    connect(chkAvoidEarlier, &QCheckBox::toggled, this, &RulesWindow::avoidEarlierTicked);
+    connect(cmdChooseRounds, &QPushButton::clicked, this, &RulesWindow::roundsRequested);
     connect(rules_, &PoolRules::changed, this, &RulesWindow::refresh);
+    connect(partners_, &EarlierPartners::changed, this, &RulesWindow::showEarlierPartners);
     refresh();
     kindChosen();
 }
@@ -145,12 +162,31 @@ void RulesWindow::refresh()
         lstRules->setCurrentRow(current);
     cmdRemoveRule->setEnabled(lstRules->currentRow() >= 0);
     chkLiftWeakest->setChecked(set.liftWeakest);
-    lblRulesProblem->setText(rules_->loadProblem().isEmpty()
-                                 ? QString()
-                                 : rules_->loadProblem() + tr(" It is left as it is until you change the rules."));
-    lblRulesProblem->setVisible(!rules_->loadProblem().isEmpty());
+    QString problem = rules_->loadProblem().isEmpty()
+        ? QString()
+        : rules_->loadProblem() + tr(" It is left as it is until you change the rules.");
+    if (rules_->isReadOnly())
+        problem = tr("The pool is open read-only, because another window has it open: the rules cannot be changed "
+                     "here. %1").arg(problem).trimmed();
+    lblRulesProblem->setText(problem);
+    lblRulesProblem->setVisible(!problem.isEmpty());
     pickPeople->setPeople(rules_->records());
     refreshing_ = false;
+    showEarlierPartners();
+}
+
+void RulesWindow::showEarlierPartners()
+{
+    const QSignalBlocker quiet(chkAvoidEarlier);
+    chkAvoidEarlier->setText(partners_->text());
+    chkAvoidEarlier->setChecked(partners_->avoid());
+}
+
+void RulesWindow::avoidEarlierTicked(bool on)
+{
+    partners_->setAvoid(on);
+    statusBar()->showMessage(on ? tr("\"%1\" is in force.").arg(partners_->text())
+                                : tr("\"%1\" is not in force.").arg(partners_->text()));
 }
 
 void RulesWindow::kindChosen()

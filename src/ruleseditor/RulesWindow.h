@@ -14,6 +14,7 @@ class QPushButton;
 
 namespace quorvia {
 
+class EarlierPartners;
 class GroupArrangement;
 class PeoplePicker;
 class PoolRules;
@@ -34,11 +35,19 @@ public slots:
     void cmdAddRule_Click();
     void cmdRemoveRule_Click();
 
+signals:
+    // "Choose Rounds...": the rounds whose partners are avoided are ticked in the Rounds window.
+    void roundsRequested();
+
 private:
     void refresh();
     void kindChosen();
     void ruleTicked(QListWidgetItem *item);
     void liftWeakestTicked(bool on);
+    // Avoiding earlier partners is shown and ticked with the rules, though
+    // it is kept for the session rather than in the rules file.
+    void showEarlierPartners();
+    void avoidEarlierTicked(bool on);
     // Puts `rules` in force; says `done` or why it could not.
     bool commit(const RuleSet &rules, const QString &done);
     // Why the rule at `index` cannot be met in the present groups; empty when it can.
@@ -46,9 +55,12 @@ private:
 
     GroupArrangement *arrangement_;
     PoolRules *rules_;
+    EarlierPartners *partners_;
     QLabel *lblRulesProblem;
     QListWidget *lstRules;
     QCheckBox *chkLiftWeakest;
+    QCheckBox *chkAvoidEarlier;
+    QPushButton *cmdChooseRounds;
     QComboBox *cboRuleKind;
     QComboBox *cboTrait;
     PeoplePicker *pickPeople;

@@ -7,6 +7,7 @@
 #include "grouping/GroupListing.h"
 #include "grouping/PoolGenerator.h"
 #include "mainwindow/MainWindow.h"
+#include "profiles/ProfilesWindow.h"
 #include "rounds/RoundsFile.h"
 #include "support/PoolFixtures.h"
 
@@ -148,8 +149,12 @@ private slots:
         QCOMPARE(table->headerData(4, Qt::Horizontal).toString(), QString("Met before"));
         QCOMPARE(table->index(3, 4).data().toInt(), 6);
 
+        // Avoiding them is ticked among the rules.
         QVERIFY(!window.arrangement()->createPenalty());
-        window.findChild<QCheckBox *>("chkAvoidEarlier")->setChecked(true);
+        window.findChild<QAction *>("mnuRules")->trigger();
+        auto *avoid = window.findChild<QCheckBox *>("chkAvoidEarlier");
+        QCOMPARE(avoid->text(), QString("Avoid partners of round 1"));
+        avoid->setChecked(true);
         QVERIFY(window.arrangement()->createPenalty());
         window.findChild<QPushButton *>("cmdImprove")->click();
         // 16 people who all met in fours can split into fours of strangers.
@@ -170,7 +175,8 @@ private slots:
 
         // Unticked, the round no longer counts; renamed and removed in the file.
         list->item(0)->setCheckState(Qt::Unchecked);
-        QVERIFY(repeats->isHidden());
+        QVERIFY(repeats->isHidden() && !window.arrangement()->createPenalty());
+        QCOMPARE(avoid->text(), QString("Avoid earlier partners (no round chosen)"));
         QCOMPARE(table->columnCount(), 4);
         TextPrompt::queueText("First week");
         window.findChild<QPushButton *>("cmdRenameRound")->click();
@@ -188,6 +194,78 @@ private slots:
         QCOMPARE(readFile(roundsPathFor(poolPath)), QByteArray("round someday X\n"));
         MessageBox::queueAnswer(MessageBox::Discard);
         QVERIFY(window.close());
+    }
+
+    // A pool another window holds: Add as a Round, a new rule and a renamed
+    // round are refused with the reason, and neither file is written.
+    void readOnlyPoolWritesNothing()
+    {
+        const QString path = dir.filePath("shared.Qvr");
+        QVERIFY(writePool(path, PoolGenerator(14).pool(8, {})));
+        const QByteArray rounds = "round 2026-01-05 W1\ngroup 1 2 3 4\ngroup 5 6 7 8\n";
+        QVERIFY(writeFile(roundsPathFor(path), rounds));
+        MainWindow first(path);
+        QVERIFY(first.startUp());
+        MainWindow second(path);
+        MessageBox::queueAnswer(MessageBox::Yes);
+        QVERIFY(second.startUp() && second.poolIsReadOnly());
+        calculate(second, "4");
+        MessageBox::queueAnswer(MessageBox::Ok);
+        second.findChild<QAction *>("mnuAddRound")->trigger();
+        second.findChild<QAction *>("mnuRules")->trigger();
+        QVERIFY(second.findChild<QLabel *>("lblRulesProblem")->text().contains("read-only"));
+        second.findChild<QComboBox *>("cboRuleKind")->setCurrentIndex(4);
+        MessageBox::queueAnswer(MessageBox::Ok);
+        second.findChild<QPushButton *>("cmdAddRule")->click();
+        second.findChild<QPushButton *>("cmdRounds")->click();
+        second.findChild<QListWidget *>("lstRounds")->setCurrentRow(0);
+        TextPrompt::queueText("Renamed");
+        MessageBox::queueAnswer(MessageBox::Ok);
+        second.findChild<QPushButton *>("cmdRenameRound")->click();
+        QCOMPARE(MessageBox::shownBoxes().size(), std::size_t(4));
+        for (int box = 1; box < 4; ++box)
+            QVERIFY(MessageBox::shownBoxes().at(box).text.contains("is open read-only"));
+        QCOMPARE(readFile(roundsPathFor(path)), rounds);
+        QVERIFY(!QFile::exists(path + ".rules"));
+    }
+
+    // Deleting a person renumbers the rounds as it does the pool, and the
+    // groups' own numbers with them; a damaged rounds file is left alone.
+    void deletingPersonRenumbersRounds()
+    {
+        const QString path = dir.filePath("six.Qvr");
+        QVERIFY(writePool(path, PoolGenerator(13).pool(6, {})));
+        QVERIFY(writeFile(roundsPathFor(path), "round 2026-01-05 W1\ngroup 1 2 3\ngroup 4 5 6\n"));
+        MainWindow window(path);
+        QVERIFY(window.startUp());
+        calculate(window, "3");
+        ProfilesWindow *editor = window.profilesWindow();
+        editor->loadFirstRecord();
+        editor->findChild<QPushButton *>("cmdNext")->click();
+        MessageBox::queueAnswer(MessageBox::Yes);
+        editor->findChild<QPushButton *>("cmdDelete")->click();
+        std::vector<Round> rounds;
+        QString error;
+        QVERIFY(readRounds(path, &rounds, &error));
+        QCOMPARE(rounds[0].groups, (std::vector<std::vector<int>>{{1, 2}, {3, 4, 5}}));
+        QVERIFY2(status(window).contains("Took them out of 1 round; the rounds now count the later records one lower."),
+                 qPrintable(status(window)));
+
+        // The groups still hold the deleted person; the round names the other five.
+        TextPrompt::queueText("W2");
+        window.findChild<QAction *>("mnuAddRound")->trigger();
+        QVERIFY(readRounds(path, &rounds, &error));
+        std::vector<int> named;
+        for (const std::vector<int> &group : rounds.at(1).groups)
+            named.insert(named.end(), group.begin(), group.end());
+        std::sort(named.begin(), named.end());
+        QCOMPARE(named, (std::vector<int>{1, 2, 3, 4, 5}));
+
+        QVERIFY(writeFile(roundsPathFor(path), "round someday X\n"));
+        MessageBox::queueAnswer(MessageBox::Yes);
+        editor->findChild<QPushButton *>("cmdDelete")->click();
+        QCOMPARE(readFile(roundsPathFor(path)), QByteArray("round someday X\n"));
+        QVERIFY2(status(window).contains("left as it is"), qPrintable(status(window)));
     }
 };
 

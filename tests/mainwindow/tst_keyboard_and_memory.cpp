@@ -130,7 +130,7 @@ private slots:
         }
         QCOMPARE(stops, QStringList({"txtFilter", "lstSelect", "cmdSelectAll", "cmdClearAll", "cmdRestoreTicks",
                                      "optAmountGroupsDesired", "txtAmountGroupsDesired", "cmdCalculate", "txtGroups",
-                                     "cmdPrint", "cmdExport", "tblQuality", "txtConflicts", "cmdImprove", "chkEvenSizes", "chkAvoidEarlier", "cmdRounds",
+                                     "cmdPrint", "cmdExport", "tblQuality", "txtConflicts", "cmdImprove", "chkEvenSizes", "cmdRounds",
                                      "cmdArrangeGroups"}));
     }
 

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "rules/RulesFixtures.h"
 
+#include "arrangement/EarlierPartners.h"
 #include "arrangement/GroupArrangement.h"
 #include "arrangement/PoolRules.h"
 #include "board/BoardModel.h"
@@ -149,6 +150,25 @@ private slots:
         QCOMPARE(back.rules.rules[0].names, (QStringList{"Ann Adams", "Di Dunn"}));
         QVERIFY2(window->statusBar()->currentMessage().contains("Took them out of 2 rules"),
                  qPrintable(window->statusBar()->currentMessage()));
+    }
+
+    // The tick for earlier partners names the rounds chosen in plain words.
+    void earlierPartnersWords_data()
+    {
+        QTest::addColumn<std::vector<char>>("counted");
+        QTest::addColumn<QString>("words");
+        QTest::newRow("none yet") << std::vector<char>{} << "Avoid earlier partners (no rounds yet: Groups, Add as a Round)";
+        QTest::newRow("none chosen") << std::vector<char>{0, 0} << "Avoid earlier partners (no round chosen)";
+        QTest::newRow("one") << std::vector<char>{0, 1} << "Avoid partners of round 2";
+        QTest::newRow("two") << std::vector<char>{1, 1} << "Avoid partners of rounds 1 and 2";
+        QTest::newRow("span and more") << std::vector<char>{1, 1, 1, 0, 1, 0, 1, 1} << "Avoid partners of rounds 1–3, 5, 7 and 8";
+    }
+    void earlierPartnersWords()
+    {
+        QFETCH(std::vector<char>, counted);
+        EarlierPartners partners;
+        partners.setCounted(counted);
+        QTEST(partners.text(), "words");
     }
 
     void boardKeepApartAndMarks()
