@@ -170,29 +170,27 @@ QString MainWindow::roundsFollowDeletion(int recordNumber)
     // The rounds name people by record number: after a deletion they must
     // follow the pool, or earlier partners would be someone else. A damaged
     // file is left as it is.
-    std::vector<Round> rounds;
-    QString error;
-    QString done;
-    if (!QFileInfo::exists(roundsPathFor(PoolPath))) {
-        // no rounds yet
-    } else if (!readRounds(PoolPath, &rounds, &error)) {
-        done = tr("%1 It was left as it is, with the former record numbers.").arg(error);
-    } else {
+    const QString done = [&]() -> QString {
+        std::vector<Round> rounds;
+        QString error;
+        if (!QFileInfo::exists(roundsPathFor(PoolPath)))
+            return QString();
+        if (!readRounds(PoolPath, &rounds, &error))
+            return tr("%1 It was left as it is, with the former record numbers.").arg(error);
         const int named = removeRecordFromRounds(rounds, recordNumber);
         std::vector<ProfileRecord> pool;
         PoolFile::readAll(PoolPath, &pool, &error);
         if (!writeRounds(PoolPath, rounds, &error, [&pool](int record) { return nameIn(pool, record); })) {
             MessageBox::error(this, error);
-            done = tr("The rounds were not renumbered.");
-        } else {
-            done = named == 0 ? tr("The rounds now count the later records one lower.")
-                              : tr("Took them out of %1; the rounds now count the later records one lower.")
-                                    .arg(countText(named, tr("round"), tr("rounds")));
-            if (frmRounds)
-                frmRounds->setRounds(PoolPath, rounds, arrangement_->earlierPartners()->counted(),
-                                     [pool](int record) { return nameIn(pool, record); });
+            return tr("The rounds were not renumbered.");
         }
-    }
+        if (frmRounds)
+            frmRounds->setRounds(PoolPath, rounds, arrangement_->earlierPartners()->counted(),
+                                 [pool](int record) { return nameIn(pool, record); });
+        return named == 0 ? tr("The rounds now count the later records one lower.")
+                          : tr("Took them out of %1; the rounds now count the later records one lower.")
+                                .arg(countText(named, tr("round"), tr("rounds")));
+    }();
     updateAvoidance();
     return done;
 }

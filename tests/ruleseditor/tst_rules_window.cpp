@@ -160,7 +160,6 @@ private slots:
         QTest::newRow("none yet") << std::vector<char>{} << "Avoid earlier partners (no rounds yet: Groups, Add as a Round)";
         QTest::newRow("none chosen") << std::vector<char>{0, 0} << "Avoid earlier partners (no round chosen)";
         QTest::newRow("one") << std::vector<char>{0, 1} << "Avoid partners of round 2";
-        QTest::newRow("two") << std::vector<char>{1, 1} << "Avoid partners of rounds 1 and 2";
         QTest::newRow("span and more") << std::vector<char>{1, 1, 1, 0, 1, 0, 1, 1} << "Avoid partners of rounds 1–3, 5, 7 and 8";
     }
     void earlierPartnersWords()
