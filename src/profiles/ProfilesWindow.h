@@ -69,7 +69,7 @@ public:
     void cmdCancel_Click();
 
 signals:
-    // The pool file was changed by a save or a deletion: the owner rebuilds its list.
+    // The pool file was changed by a save: the owner rebuilds its list.
     void poolChanged();
     // Record `number` was deleted and the records after it are one number
     // lower: everything that names records must follow. Raised instead of
