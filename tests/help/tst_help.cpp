@@ -2,8 +2,8 @@
 #include "help/AboutDialog.h"
 #include "help/HelpWindow.h"
 #include "mainwindow/MainWindow.h"
-#include "dialogs/MessageBox.h"
 #include "support/PoolFixtures.h"
+#include "support/WindowSeams.h"
 
 #include <QtTest>
 #include <QtWidgets>
@@ -34,7 +34,7 @@ class TestHelp : public QObject {
     QTemporaryDir dir;
 
 private slots:
-    void initTestCase() { MessageBox::setTestMode(true); }
+    void initTestCase() { useSeams(); }
     void init() { HelpWindow::setSearchDirectory(QUORVIA_BUILT_HELP_DIR); }
 
     void helpAndAboutFromTheMenu()
