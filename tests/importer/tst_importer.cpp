@@ -2,7 +2,6 @@
 #include "csv/PeopleCsv.h"
 #include "importer/ImportPreviewDialog.h"
 #include "importer/ImportReading.h"
-#include "mainwindow/CommandLine.h"
 #include "mainwindow/MainWindow.h"
 #include "mainwindow/PoolListModel.h"
 #include "support/FileSizeLimit.h"
@@ -125,17 +124,6 @@ private slots:
         } else {
             QCOMPARE(status(window), QString("Import of people.csv cancelled; nothing was written."));
         }
-    }
-
-    // People's profiles are personal data: a data folder made for them is private.
-    void privateDataFolder()
-    {
-        const QString program = path("inst/bin");
-        QVERIFY(QDir().mkpath(path("inst/share/quorvia")) && QDir().mkpath(program));
-        QVERIFY(writeFile(path("inst/share/quorvia/Quorvia.html"), ""));
-        const QString data = path("home/data/quorvia");
-        QCOMPARE(defaultPoolPath(program, data), data + "/General.Qvr");
-        QCOMPARE(int(QFileInfo(data).permissions() & 0x7077), 0x7000);  // the owner's, nobody else's
     }
 
     void exports()

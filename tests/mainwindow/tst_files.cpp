@@ -311,7 +311,7 @@ private slots:
         else if (command.contains("Print"))
             LinePrinter::queuePdf(path("out.pdf"));
         else if (command == "cmdExport")
-            FileDialog::queueChoice(path("groups.txt"));
+            FileDialog::queueChoice(path("handed.txt"));
         if (!command.isEmpty())
             run(window, command.section(' ', 0, 0));
         if (asks)

@@ -164,6 +164,7 @@ private slots:
         const QString userData = dir.filePath(QStringLiteral("data/Quorvia"));
         QCOMPARE(parseCommandLine({}, "/opt/no-such-quorvia/bin", userData).poolPath, userData + "/General.Qvr");
         QVERIFY(QFileInfo(userData).isDir());
+        QCOMPARE(int(QFileInfo(userData).permissions() & 0x7077), 0x7000);  // personal data: the owner's alone
         // So is the folder of an installed program, even for a user who may write there (root).
         QVERIFY(QDir().mkpath(dir.filePath("usr/bin")) && QDir().mkpath(dir.filePath("usr/share/quorvia")));
         QVERIFY(writeFile(dir.filePath("usr/share/quorvia/Quorvia.html"), "help"));
