@@ -124,6 +124,7 @@ private slots:
             QCOMPARE(window.arrangement()->swap({0, 0}, {1, 0}), QString());
         });
         improve->click();
+        QVERIFY(QTest::qWaitForWindowActive(&window));  // back from the progress, if it showed
         QVERIFY(whileImproving);
         QCOMPARE(window.statusBar()->currentMessage(), "The groups changed while Improve ran; its result was set aside.");
         QVERIFY(window.Groups.at(0, 0) == calculated.at(1, 0) && window.Groups.at(1, 0) == calculated.at(0, 0));
@@ -140,7 +141,7 @@ private slots:
         QCOMPARE(totals[1], bound);
         QVERIFY(window.statusBar()->currentMessage().startsWith("Improved the groups"));
 
-        QVERIFY(QTest::qWaitForWindowActive(&window));  // back from the progress dialog, if it showed
+        QVERIFY(QTest::qWaitForWindowActive(&window));  // back from the progress, if it showed
         QTest::keyClick(&window, Qt::Key_Z, Qt::ControlModifier);
         QCOMPARE(window.Groups.slotRecords, calculated.slotRecords);
         QCOMPARE(window.statusBar()->currentMessage(), QStringLiteral("Undone: Improve"));
@@ -155,6 +156,7 @@ private slots:
         // From the best possible Improve finds nothing better, says so, and adds no step.
         const int steps = window.arrangement()->undoStack()->count();
         QTest::mouseClick(improve, Qt::LeftButton);
+        QVERIFY(QTest::qWaitForWindowActive(&window));  // back from the progress, if it showed
         QCOMPARE(window.statusBar()->currentMessage(),
                  QString("Improve found no better groups: total score %1; best possible.").arg(bound));
         QCOMPARE(window.arrangement()->undoStack()->count(), steps);
@@ -163,6 +165,7 @@ private slots:
         // Even sizes: 14 people in groups of 4 become 4, 4, 3 and 3.
         window.findChild<QCheckBox *>("chkEvenSizes")->setChecked(true);
         QTest::mouseClick(improve, Qt::LeftButton);
+        QVERIFY(QTest::qWaitForWindowActive(&window));  // back from the progress, if it showed
         const GroupTable evened = window.Groups;
         check("&Undo Improve (Even Sizes)");
         if (QTest::currentTestFailed())
