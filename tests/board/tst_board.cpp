@@ -4,12 +4,12 @@
 #include "board/BoardModel.h"
 #include "board/BoardView.h"
 #include "board/BoardWindow.h"
-#include "dialogs/MessageBox.h"
 #include "grouping/GroupBuilder.h"
 #include "grouping/GroupImprover.h"
 #include "grouping/GroupListing.h"
 #include "grouping/PoolGenerator.h"
 #include "mainwindow/MainWindow.h"
+#include "support/WindowSeams.h"
 
 #include <QtTest>
 #include <QtWidgets>
@@ -54,7 +54,8 @@ class TestBoard : public QObject {
     QTemporaryDir dir;
 
 private slots:
-    void initTestCase() { MessageBox::setTestMode(true); }
+    void initTestCase() { useSeams(); }
+    void cleanup() { checkSeamsUsedUp(); }
 
     void modelTextsDropsAndSteps()
     {
@@ -173,9 +174,7 @@ private slots:
         QVERIFY(writePool(pool, PoolGenerator(7).pool(14, {})));
         MainWindow window(pool);
         QVERIFY(window.startUp());
-        window.findChild<QRadioButton *>("optPeoplePerGroup")->click();
-        QTest::keyClicks(window.findChild<QLineEdit *>("txtPeoplePerGroup"), "4");
-        QTest::mouseClick(window.findChild<QPushButton *>("cmdCalculate"), Qt::LeftButton);
+        calculateGroups(window, "4");
         QTest::mouseClick(window.findChild<QPushButton *>("cmdArrangeGroups"), Qt::LeftButton);
         auto *board = window.findChild<BoardWindow *>("frmBoard");
         QVERIFY(board && board->isVisible() && QTest::qWaitForWindowActive(board));
@@ -225,6 +224,9 @@ private slots:
         window.arrangement()->undoStack()->undo();
         ask->accept();
         QCOMPARE(board->statusBar()->currentMessage(), "The groups changed meanwhile: nobody was moved. Choose the person again.");
+        // The board is active again once its questions closed, as a window manager makes it.
+        board->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(board));
         QCOMPARE(window.Groups.slotRecords, arranged.slotRecords);
         QVERIFY(boxShows());
         QTest::keyClick(board, Qt::Key_Z, Qt::ControlModifier);
@@ -255,6 +257,11 @@ private slots:
         QVERIFY(window.Groups.slotRecords != free.slotRecords && boxShows());
         QVERIFY(board->statusBar()->currentMessage().startsWith("Improved the groups"));
         QCOMPARE(board->findChild<QAction *>("mnuUndo")->text(), "&Undo Improve");
+        // The board has the keyboard back: Ctrl+L unpins the kept person.
+        QVERIFY(QTest::qWaitForWindowActive(board));
+        view->setCurrent({pinned.group, at});
+        QTest::keyClick(board, Qt::Key_L, Qt::ControlModifier);
+        QVERIFY2(!window.arrangement()->isPersonPinned({pinned.group, at}), qPrintable(board->statusBar()->currentMessage()));
 
         // Closed and opened again: where and as large as it was.
         board->move(40, 30);

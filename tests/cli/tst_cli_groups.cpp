@@ -10,21 +10,26 @@ using namespace quorvia;
 using namespace quorvia::testing;
 using Args = QStringList;
 
+// What scripts rely on: stable listings and reports, nothing raw reaching the
+// terminal, no option silently dropped, and an output that does not arrive is
+// a failure that changes nothing.
 class TestCliGroups : public QObject {
     Q_OBJECT
 
-    QTemporaryDir dir;  // the working directory: pools and outputs by bare names
-
-    auto cli(const QStringList &args, const QString &output = {}) { return runCli(dir.path(), Args{"groups"} + args, output); }
+    CliFolder dir;
+    CliResult cli(const QStringList &args, const QString &output = {}) { return dir.run(Args{"groups"} + args, output); }
 
 private slots:
     void initTestCase()
     {
         // No traits, so the list order decides.
-        QVERIFY(writePool(dir.filePath("team.Qvr"), {person("", "Zed"), person("", "Adams", "Clerk"),
+        QVERIFY(writePool(dir.path("team.Qvr"), {person("", "Zed"), person("", "Adams", "Clerk"),
                                                      person("", "Miller"), person("", "Brown")}));
-        QVERIFY(writePool(dir.filePath("empty.Qvr"), {}));
-        QVERIFY(writePool(dir.filePath("accents.Qvr"), {person("Zoë", "Müller", "Chef")}));
+        QVERIFY(writePool(dir.path("empty.Qvr"), {}));
+        QVERIFY(writePool(dir.path("accents.Qvr"), {person("Zoë", "Müller", "Chef")}));
+        QVERIFY(writePool(dir.path("four.Qvr"), {person("Ann", "Lee", "Clerk"), person("Bob", "Ray"),
+                                                 person("Cy", "Oz"), person("Di", "Fe")}));
+        QVERIFY(writeFile(dir.path("noted.csv"), "Last name,Email\nKay,k@q\n"));  // one note, one person
     }
 
     void groups_data()
@@ -65,6 +70,9 @@ private slots:
         QTest::newRow("unknown option") << Args{"team.Qvr", "--shuffle", "other.Qvr"} << 2 << "--shuffle";
         QTest::newRow("keep unselected") << Args{"team.Qvr", "--improve", "--select", "1,2", "--keep", "3"} << 2 << "3";
         QTest::newRow("keep bad") << Args{"team.Qvr", "--improve", "--keep", "1,x"} << 2 << "x";
+        // An option that would change nothing is a usage error, not ignored.
+        QTest::newRow("keep alone") << Args{"team.Qvr", "--keep", "1"} << 2 << "--keep";
+        QTest::newRow("even alone") << Args{"team.Qvr", "--even"} << 2 << "--even";
     }
     void groups()
     {
@@ -76,8 +84,8 @@ private slots:
             QCOMPARE(QString::fromUtf8(out), "Quorvia\n\n\nGroups\n" + expected);
         else  // one line that names the problem, nothing else, nothing left behind
             QVERIFY2(out.isEmpty() && err.contains(expected) && err.count('\n') == 1, qPrintable(err));
-        QVERIFY(!QFile::exists(dir.filePath("missing.Qvr")) && !QFile::exists(dir.filePath("no")));
-        QCOMPARE(QFileInfo(dir.filePath("team.Qvr")).size(), 4 * 174);
+        QVERIFY(!QFile::exists(dir.path("missing.Qvr")) && !QFile::exists(dir.path("no")));
+        QCOMPARE(QFileInfo(dir.path("team.Qvr")).size(), 4 * 174);
     }
 
     // The report's figures against the listing's groups summed pair by pair;
@@ -85,8 +93,8 @@ private slots:
     void report()
     {
         std::vector<ProfileRecord> pool = PoolGenerator(5u).poolAtDensity(30, 0.25);
-        QVERIFY(writePool(dir.filePath("traits.Qvr"), pool));
-        const QStringList plainLines = QString::fromUtf8(std::get<1>(cli({"traits.Qvr", "--per-group", "4"}))).split('\n');
+        QVERIFY(writePool(dir.path("traits.Qvr"), pool));
+        const QStringList plainLines = QString::fromUtf8(cli({"traits.Qvr", "--per-group", "4"}).out).split('\n');
         long long boundOfFours = 0;
         for (const Args &options : {Args{"--per-group", "4"}, Args{"--per-group", "4", "--improve", "--keep", "1,5"},
                                     Args{"--amount", "3", "--improve", "--even"}}) {
@@ -126,7 +134,7 @@ private slots:
             }
             // The bound is the best possible for the people and the slots:
             // at least every total, and the same whatever Improve did.
-            const QString report = QString::fromUtf8(std::get<1>(cli(Args{"traits.Qvr", "--report"} + options)));
+            const QString report = QString::fromUtf8(cli(Args{"traits.Qvr", "--report"} + options).out);
             const long long bound = report.section('\t', -2, -2).toLongLong();
             QVERIFY(bound >= score && bound < twiceBound / 2);
             if (options.contains("4"))
@@ -139,16 +147,78 @@ private slots:
 
     void exportFile()
     {
-        QVERIFY(writeFile(dir.filePath("groups.txt"), QByteArray(5000, 'x')));  // replaced without a question
+        QVERIFY(writeFile(dir.path("groups.txt"), QByteArray(5000, 'x')));  // replaced without a question
         const auto [status, out, err] = cli({"accents.Qvr", "-o", "groups.txt"});
         QCOMPARE(status, 0);
         QVERIFY(out.isEmpty() && err.isEmpty());
-        QCOMPARE(readFile(dir.filePath("groups.txt")),
+        QCOMPARE(readFile(dir.path("groups.txt")),
                  "Quorvia\r\n\r\n\r\nGroups\r\n\r\n\r\nGroup 1\r\n\r\nM\xFCller, Zo\xEB (Chef)\r\n");
-        // A listing that does not reach the disk is a failure.
-        const auto [fullStatus, fullOut, fullErr] = cli({"team.Qvr"}, "/dev/full");
-        QCOMPARE(fullStatus, 1);
-        QVERIFY2(fullErr.contains("No space left on device"), qPrintable(fullErr));
+    }
+
+    // Every control character from the file is shown escaped, C0, DEL and C1 alike.
+    void controlsNeverReachTheTerminal_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::newRow("list") << Args{"list", "controls.Qvr"};
+        QTest::newRow("groups") << Args{"groups", "controls.Qvr"};
+    }
+    void controlsNeverReachTheTerminal()
+    {
+        QVERIFY(writePool(dir.path("controls.Qvr"),
+                          {person("A\x7F" "b", QString::fromUtf8("C\xC2\x81" "d\xC2\x9D")),
+                           person(QString::fromUtf8("E\xC2\x8F"), "F\x1B[2J", QString::fromUtf8("\xC2\x90x"))}));
+        QFETCH(QStringList, args);
+        const CliResult run = dir.run(args);
+        QCOMPARE(run.status, 0);
+        for (const char *escaped : {"A\\x7fb", "C\\x81d\\x9d", "E\\x8f", "F\\x1b[2J", "\\x90x"})
+            QVERIFY2(run.out.contains(escaped), run.out.constData());
+        const QString shown = QString::fromUtf8(run.out);
+        for (const QChar c : shown)
+            QVERIFY2(c.category() != QChar::Other_Control || c == '\n' || c == '\t', qPrintable(shown));
+    }
+
+    // With -o the groups go to the file and the report still to the output.
+    void reportBesideTheFile_data()
+    {
+        QTest::addColumn<QStringList>("options");
+        QTest::newRow("text") << Args{"--per-group", "2"};
+        QTest::newRow("csv") << Args{"--per-group", "2", "--csv"};
+        QTest::newRow("improved") << Args{"--amount", "2", "--improve"};
+    }
+    void reportBesideTheFile()
+    {
+        QFETCH(QStringList, options);
+        const Args groups = Args{"groups", "four.Qvr"} + options;
+        const CliResult report = dir.run(groups + Args{"--report"});
+        const CliResult alone = dir.run(groups + Args{"-o", "alone.out"});
+        QVERIFY(report.status == 0 && alone.status == 0 && report.out.startsWith("1\t"));
+        const CliResult both = dir.run(groups + Args{"--report", "-o", "both.out"});
+        QCOMPARE(both.status, 0);
+        QCOMPARE(both.out, report.out);
+        QCOMPARE(readFile(dir.path("both.out")), readFile(dir.path("alone.out")));
+    }
+
+    // Output lost on a full device is exit 1 with the reason, and an import
+    // whose problems could not be told writes nothing.
+    void fullOutputFails_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::newRow("groups") << Args{"groups", "four.Qvr"};
+        QTest::newRow("report") << Args{"groups", "four.Qvr", "--report"};
+        QTest::newRow("report beside -o") << Args{"groups", "four.Qvr", "--report", "-o", "groups.txt"};
+        QTest::newRow("groups csv") << Args{"groups", "four.Qvr", "--csv"};
+        QTest::newRow("export") << Args{"export", "four.Qvr"};
+        QTest::newRow("list") << Args{"list", "four.Qvr"};
+        QTest::newRow("import") << Args{"import", "four.Qvr", "noted.csv"};
+    }
+    void fullOutputFails()
+    {
+        QFETCH(QStringList, args);
+        const QByteArray pool = readFile(dir.path("four.Qvr"));
+        const CliResult run = dir.run(args, "/dev/full");
+        QCOMPARE(run.status, 1);
+        QVERIFY2(run.err.contains("No space left on device"), qPrintable(run.err));
+        QCOMPARE(readFile(dir.path("four.Qvr")), pool);
     }
 };
 

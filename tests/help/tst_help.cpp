@@ -2,8 +2,8 @@
 #include "help/AboutDialog.h"
 #include "help/HelpWindow.h"
 #include "mainwindow/MainWindow.h"
-#include "dialogs/MessageBox.h"
 #include "support/PoolFixtures.h"
+#include "support/WindowSeams.h"
 
 #include <QtTest>
 #include <QtWidgets>
@@ -14,7 +14,6 @@ using namespace quorvia::testing;
 namespace {
 
 const QString kSourceDir = qEnvironmentVariable("QUORVIA_SOURCE_DIR");
-const QString kMetainfo = QStringLiteral("share/metainfo/io.github.quorvia.quorvia.metainfo.xml");
 
 // Runs a tool: its exit code (-1 when it could not run) and its merged output.
 int runTool(const QString &tool, const QStringList &arguments, QString *output)
@@ -34,7 +33,7 @@ class TestHelp : public QObject {
     QTemporaryDir dir;
 
 private slots:
-    void initTestCase() { MessageBox::setTestMode(true); }
+    void initTestCase() { useSeams(); }
     void init() { HelpWindow::setSearchDirectory(QUORVIA_BUILT_HELP_DIR); }
 
     void helpAndAboutFromTheMenu()
@@ -112,6 +111,7 @@ private slots:
         QVERIFY2(page.contains(missing) && page.contains("could not be found"), qPrintable(page));
     }
 
+    // The package's contents are checked by scripts/check-package.sh.
     void desktopEntryIsValidAndInstalledWithTheProgram()
     {
         const QString desktop = kSourceDir + "/data/quorvia.desktop";
@@ -125,39 +125,8 @@ private slots:
         QVERIFY2(runTool(QUORVIA_CMAKE_COMMAND, install, &output) == 0, qPrintable(output));
         QCOMPARE(readFile(HelpWindow::candidatePaths(prefix.filePath("bin")).at(1)),
                  readFile(kSourceDir + "/src/help/Quorvia.html"));
-        // The package holds what the install does, under /usr, plus Debian's documents.
-        const QStringList shipped{"bin/quorvia", "bin/quorvia-cli", "share/quorvia/Quorvia.html",
-                                  "share/applications/quorvia.desktop", "share/mime/packages/quorvia.xml",
-                                  "share/icons/hicolor/scalable/apps/quorvia.svg", kMetainfo,
-                                  "share/man/man1/quorvia.1.gz", "share/man/man1/quorvia-cli.1.gz"};
-        for (const QString &file : shipped)
-            QVERIFY2(QFile::exists(prefix.filePath(file)), qPrintable(file));
         // The install builds the MIME database of that prefix, which maps pool names to the type.
         QVERIFY(readFile(prefix.filePath("share/mime/globs2")).contains("application/x-quorvia-pool:*.qvr"));
-
-        QTemporaryDir packageDir;
-        // The main package only: splitting the debug symbols of a sanitizer
-        // build takes minutes, and scripts/check-package.sh checks that part.
-        const QStringList cpack{"-G", "DEB", "--config", QUORVIA_BUILD_DIR "/CPackConfig.cmake", "-B", packageDir.path(),
-                                "-D", "CPACK_DEBIAN_DEBUGINFO_PACKAGE=OFF", "-D", "CPACK_POST_BUILD_SCRIPTS="};
-        QVERIFY2(runTool(QUORVIA_CPACK_COMMAND, cpack, &output) == 0, qPrintable(output));
-        const QStringList debs = QDir(packageDir.path()).entryList({"quorvia_1.2.6_*.deb"});
-        QCOMPARE(debs.size(), 1);
-        const QString deb = packageDir.filePath(debs.first());
-        QVERIFY2(runTool("dpkg-deb", {"--contents", deb}, &output) == 0, qPrintable(output));
-        const QString contents = output;
-        for (const QString &file : shipped + QStringList{"share/doc/quorvia/copyright", "share/doc/quorvia/changelog.gz"})
-            QVERIFY2(contents.contains(" ./usr/" + file + "\n"), qPrintable(file + " is not in the package:\n" + contents));
-        QVERIFY2(!contents.contains("share/mime/globs"), "the package must leave the MIME database to its trigger");
-        // Dependencies are worked out from the binaries.
-        QVERIFY(runTool("dpkg-deb", {"--field", deb, "Depends"}, &output) == 0);
-        QVERIFY2(output.contains("libqt6widgets6") && output.contains("libc6"), qPrintable(output));
-        // The software centre's metadata, as the package installs it, is valid.
-        QVERIFY(runTool("dpkg-deb", {"--extract", deb, packageDir.filePath("root")}, &output) == 0);
-        const QString metainfo = packageDir.filePath("root/usr/" + kMetainfo);
-        QVERIFY2(runTool("appstreamcli", {"validate", "--no-net", "--pedantic", metainfo}, &output) == 0 &&
-                     !output.contains(QRegularExpression("^[EWIP]:", QRegularExpression::MultilineOption)),
-                 qPrintable(output));
     }
 };
 

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "mainwindow/MainWindow.h"
-#include "dialogs/MessageBox.h"
 #include "mainwindow/PoolListModel.h"
 #include "support/PoolFixtures.h"
+#include "support/WindowSeams.h"
 
 #include <QtTest>
 #include <QtWidgets>
@@ -50,7 +50,8 @@ class TestCalculate : public QObject {
     QTemporaryDir dir;
 
 private slots:
-    void initTestCase() { MessageBox::setTestMode(true); }
+    void initTestCase() { useSeams(); }
+    void cleanup() { checkSeamsUsedUp(); }
 
     void sizeInputsAndCalculate()
     {

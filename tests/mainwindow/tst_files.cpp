@@ -1,11 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "dialogs/FileDialog.h"
-#include "dialogs/LinePrinter.h"
+#include "arrangement/GroupArrangement.h"
 #include "mainwindow/MainWindow.h"
-#include "dialogs/MessageBox.h"
 #include "mainwindow/PoolListModel.h"
 #include "profiles/ProfilesWindow.h"
 #include "support/PoolFixtures.h"
+#include "support/WindowSeams.h"
 
 #include <QtTest>
 #include <QtWidgets>
@@ -99,21 +98,8 @@ class TestFiles : public QObject {
     }
 
 private slots:
-    void initTestCase()
-    {
-        MessageBox::setTestMode(true);
-        FileDialog::setTestMode(true);
-        LinePrinter::setTestMode(true);
-    }
-    void cleanup()
-    {
-        QCOMPARE(MessageBox::pendingAnswers(), 0);
-        QCOMPARE(FileDialog::pendingChoices(), 0);
-        QCOMPARE(LinePrinter::pendingJobs(), 0);
-        MessageBox::clearShownBoxes();
-        FileDialog::clearShownDialogs();
-        LinePrinter::clearPrintedDocuments();
-    }
+    void initTestCase() { useSeams(); }
+    void cleanup() { checkSeamsUsedUp(); }
 
     void realOpenDialogTakesANewName()
     {
@@ -270,6 +256,69 @@ private slots:
         run(window, "cmdPrint");
         QVERIFY(MessageBox::shownBoxes().empty());
         failsWith(window, "mnuPrintPool", path("no-such-folder/out.pdf"), "could not be printed");
+    }
+
+    // A change of the groups leaves the box where the user scrolled it; only
+    // new groups start at the top.
+    void groupsBoxKeepsItsPlace()
+    {
+        std::vector<ProfileRecord> people;
+        for (int i = 0; i < 59; ++i)
+            people.push_back(person(QStringLiteral("First%1").arg(i), QStringLiteral("Last%1").arg(i)));
+        MainWindow window(pool("many.Qvr", people));
+        QVERIFY(window.startUp());
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        calculateGroups(window, "2");  // 30 groups, the last with a free place
+        auto *scroll = window.findChild<QPlainTextEdit *>("txtGroups")->verticalScrollBar();
+        QVERIFY(scroll->maximum() > 20);
+        const int place = scroll->maximum() / 2;
+        scroll->setValue(place);
+        QVERIFY(window.arrangement()->moveToGroup({0, 0}, 29).isEmpty());
+        QCOMPARE(scroll->value(), place);
+        QVERIFY(window.arrangement()->swap({1, 0}, {2, 1}).isEmpty());
+        QCOMPARE(scroll->value(), place);
+        QTest::keyClick(&window, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(scroll->value(), place);
+        MessageBox::queueAnswer(MessageBox::Discard);  // lose the moved groups
+        calculateGroups(window, "3");
+        QCOMPARE(scroll->value(), 0);
+    }
+
+    // Printing the groups hands them out as exporting does: a new Calculate
+    // no longer asks. Printing the pool does not.
+    void handingOutClearsTheMark_data()
+    {
+        QTest::addColumn<QString>("command");  // what is done after a move
+        QTest::addColumn<bool>("asks");        // whether Calculate then asks first
+        QTest::newRow("nothing") << "" << true;
+        QTest::newRow("print") << "cmdPrint" << false;
+        QTest::newRow("print cancelled") << "cmdPrint cancelled" << true;
+        QTest::newRow("export") << "cmdExport" << false;
+        QTest::newRow("print pool") << "mnuPrintPool" << true;
+    }
+    void handingOutClearsTheMark()
+    {
+        QFETCH(QString, command);
+        QFETCH(bool, asks);
+        MainWindow window(pool("four.Qvr", {person("Ann", "Lee"), person("Bob", "Ray"), person("Cy", "Oz")}));
+        QVERIFY(window.startUp());
+        calculateGroups(window, "2");
+        QVERIFY(window.arrangement()->moveToGroup({0, 0}, 1).isEmpty());
+        const GroupTable moved = window.Groups;
+        if (command == "cmdPrint cancelled")
+            LinePrinter::queueCancel();
+        else if (command.contains("Print"))
+            LinePrinter::queuePdf(path("out.pdf"));
+        else if (command == "cmdExport")
+            FileDialog::queueChoice(path("handed.txt"));
+        if (!command.isEmpty())
+            run(window, command.section(' ', 0, 0));
+        if (asks)
+            MessageBox::queueAnswer(MessageBox::No);
+        calculateGroups(window, "2");
+        QCOMPARE(int(MessageBox::shownBoxes().size()), asks ? 1 : 0);
+        QCOMPARE(window.Groups.slotRecords == moved.slotRecords, asks);
     }
 };
 

@@ -3,12 +3,11 @@
 #include "board/BoardView.h"
 #include "board/BoardWindow.h"
 #include "dialogs/AppSettings.h"
-#include "dialogs/FileDialog.h"
-#include "dialogs/MessageBox.h"
 #include "mainwindow/MainWindow.h"
 #include "mainwindow/PoolListModel.h"
 #include "profiles/ProfilesWindow.h"
 #include "support/PoolFixtures.h"
+#include "support/WindowSeams.h"
 
 #include <QAccessible>
 #include <QtTest>
@@ -68,20 +67,13 @@ class TestKeyboardAndMemory : public QObject {
 private slots:
     void initTestCase()
     {
-        MessageBox::setTestMode(true);
-        FileDialog::setTestMode(true);
+        useSeams();
         // Never the user's own settings.
         QStandardPaths::setTestModeEnabled(true);
         QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, dir.filePath("settings"));
     }
     void init() { AppSettings::setEnabled(false); }
-    void cleanup()
-    {
-        QCOMPARE(MessageBox::pendingAnswers(), 0);
-        QCOMPARE(FileDialog::pendingChoices(), 0);
-        MessageBox::clearShownBoxes();
-        FileDialog::clearShownDialogs();
-    }
+    void cleanup() { checkSeamsUsedUp(); }
 
     void restoreTicksFollowsADeletion()
     {

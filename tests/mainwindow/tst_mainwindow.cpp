@@ -7,6 +7,7 @@
 #include "help/HelpWindow.h"
 #include "pool/AtomicFile.h"
 #include "support/PoolFixtures.h"
+#include "support/WindowSeams.h"
 
 #include <QAction>
 #include <QApplication>
@@ -51,12 +52,8 @@ class TestMainWindow : public QObject {
     }
 
 private slots:
-    void initTestCase() { MessageBox::setTestMode(true); }
-    void cleanup()
-    {
-        QCOMPARE(MessageBox::pendingAnswers(), 0);
-        MessageBox::clearShownBoxes();
-    }
+    void initTestCase() { useSeams(); }
+    void cleanup() { checkSeamsUsedUp(); }
 
     void controlsAndMenusReadAsWritten()
     {
@@ -167,6 +164,7 @@ private slots:
         const QString userData = dir.filePath(QStringLiteral("data/Quorvia"));
         QCOMPARE(parseCommandLine({}, "/opt/no-such-quorvia/bin", userData).poolPath, userData + "/General.Qvr");
         QVERIFY(QFileInfo(userData).isDir());
+        QCOMPARE(int(QFileInfo(userData).permissions() & 0x7077), 0x7000);  // personal data: the owner's alone
         // So is the folder of an installed program, even for a user who may write there (root).
         QVERIFY(QDir().mkpath(dir.filePath("usr/bin")) && QDir().mkpath(dir.filePath("usr/share/quorvia")));
         QVERIFY(writeFile(dir.filePath("usr/share/quorvia/Quorvia.html"), "help"));
@@ -224,7 +222,7 @@ private slots:
     void filterFindsPeopleAndKeepsHiddenTicks()
     {
         const QString pool = dir.filePath(QStringLiteral("find.Qvr"));
-        writePool(pool, {person("Émile", "Zola"), person("Ann", "Lee"), person("Anna", "Bell"), person("Bob", "Ray")});
+        writePool(pool, {person("Émile", "Zola"), person("Ann", "Lee"), person("Anna", "Bell"), person("Bob", "Ray", "Chef")});
         MainWindow window(pool);
         QVERIFY(window.startUp());
         auto *filter = window.findChild<QLineEdit *>(QStringLiteral("txtFilter"));
@@ -236,6 +234,13 @@ private slots:
                 texts << view->model()->index(row, 0).data().toString();
             return texts;
         };
+        // Every typed word must be found, in any order and case; the position counts.
+        for (const auto &[typed, found] : {std::pair{"  LEE   ann ", QStringList{"Lee, Ann"}},
+                                           {"chef RAY", QStringList{"Ray, Bob (Chef)"}}, {"ann zzz", QStringList{}}}) {
+            filter->setText(typed);
+            QCOMPARE(shown(), found);
+        }
+        filter->clear();
         QTest::keyClicks(filter, QStringLiteral("ANN "));
         QCOMPARE(shown(), QStringList({"Bell, Anna", "Lee, Ann"}));
         QTest::mouseClick(window.findChild<QPushButton *>("cmdSelectAll"), Qt::LeftButton);  // the two shown
@@ -247,7 +252,7 @@ private slots:
         filter->setText(QStringLiteral("bell"));
         QTest::mouseClick(window.findChild<QPushButton *>("cmdClearAll"), Qt::LeftButton);
         filter->clear();
-        QCOMPARE(shown(), QStringList({"Bell, Anna", "Lee, Ann", "Ray, Bob", "Zola, Émile"}));
+        QCOMPARE(shown(), QStringList({"Bell, Anna", "Lee, Ann", "Ray, Bob (Chef)", "Zola, Émile"}));
         QCOMPARE(caption->title(), QStringLiteral("Select (2 Selected)"));
         QVERIFY(window.poolList()->isTicked(1) && window.poolList()->isTicked(3));
 

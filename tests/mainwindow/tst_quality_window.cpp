@@ -1,12 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "arrangement/GroupArrangement.h"
-#include "dialogs/FileDialog.h"
-#include "dialogs/MessageBox.h"
 #include "grouping/GroupBuilder.h"
 #include "grouping/GroupListing.h"
 #include "grouping/PoolGenerator.h"
 #include "mainwindow/MainWindow.h"
 #include "pool/PoolListing.h"
+#include "support/WindowSeams.h"
 
 #include <QStatusBar>
 #include <QtTest>
@@ -69,7 +68,8 @@ class TestQualityWindow : public QObject {
     QTemporaryDir dir;
 
 private slots:
-    void initTestCase() { MessageBox::setTestMode(true); }
+    void initTestCase() { useSeams(); }
+    void cleanup() { checkSeamsUsedUp(); }
 
     void calculateImproveUndoRedo()
     {
@@ -104,9 +104,7 @@ private slots:
             totals.push_back(total);
         };
 
-        window.findChild<QRadioButton *>("optPeoplePerGroup")->click();
-        QTest::keyClicks(window.findChild<QLineEdit *>("txtPeoplePerGroup"), "4");
-        QTest::mouseClick(window.findChild<QPushButton *>("cmdCalculate"), Qt::LeftButton);
+        calculateGroups(window, "4");
         const GroupTable calculated = window.Groups;
         QTRY_VERIFY(window.arrangement()->bestPossible());
         bound = window.arrangement()->bestPossible()->bound;
@@ -118,6 +116,22 @@ private slots:
         QVERIFY(window.arrangement()->bestPossible()->exact);
         QVERIFY(window.findChild<QLabel *>("lblQualityTotal")->toolTip().contains("trying every grouping"));
 
+        // A change made while Improve runs stands: Improve's result, worked out
+        // from the groups as they were, is set aside.
+        bool whileImproving = false;
+        QTimer::singleShot(0, &window, [&] {
+            whileImproving = window.findChild<QProgressDialog *>("dlgImproveProgress") != nullptr;
+            QCOMPARE(window.arrangement()->swap({0, 0}, {1, 0}), QString());
+        });
+        improve->click();
+        QVERIFY(QTest::qWaitForWindowActive(&window));  // back from the progress, if it showed
+        QVERIFY(whileImproving);
+        QCOMPARE(window.statusBar()->currentMessage(), "The groups changed while Improve ran; its result was set aside.");
+        QVERIFY(window.Groups.at(0, 0) == calculated.at(1, 0) && window.Groups.at(1, 0) == calculated.at(0, 0));
+        QVERIFY(undo->text().startsWith("&Undo Swap "));
+        QTest::keyClick(&window, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(window.Groups.slotRecords, calculated.slotRecords);
+
         QTest::mouseClick(improve, Qt::LeftButton);
         const GroupTable improved = window.Groups;
         check("&Undo Improve");
@@ -127,7 +141,7 @@ private slots:
         QCOMPARE(totals[1], bound);
         QVERIFY(window.statusBar()->currentMessage().startsWith("Improved the groups"));
 
-        QVERIFY(QTest::qWaitForWindowActive(&window));  // back from the progress dialog, if it showed
+        QVERIFY(QTest::qWaitForWindowActive(&window));  // back from the progress, if it showed
         QTest::keyClick(&window, Qt::Key_Z, Qt::ControlModifier);
         QCOMPARE(window.Groups.slotRecords, calculated.slotRecords);
         QCOMPARE(window.statusBar()->currentMessage(), QStringLiteral("Undone: Improve"));
@@ -139,10 +153,19 @@ private slots:
         check("&Undo Improve");
         if (QTest::currentTestFailed())
             return;
+        // From the best possible Improve finds nothing better, says so, and adds no step.
+        const int steps = window.arrangement()->undoStack()->count();
+        QTest::mouseClick(improve, Qt::LeftButton);
+        QVERIFY(QTest::qWaitForWindowActive(&window));  // back from the progress, if it showed
+        QCOMPARE(window.statusBar()->currentMessage(),
+                 QString("Improve found no better groups: total score %1; best possible.").arg(bound));
+        QCOMPARE(window.arrangement()->undoStack()->count(), steps);
+        QCOMPARE(window.Groups.slotRecords, improved.slotRecords);
 
         // Even sizes: 14 people in groups of 4 become 4, 4, 3 and 3.
         window.findChild<QCheckBox *>("chkEvenSizes")->setChecked(true);
         QTest::mouseClick(improve, Qt::LeftButton);
+        QVERIFY(QTest::qWaitForWindowActive(&window));  // back from the progress, if it showed
         const GroupTable evened = window.Groups;
         check("&Undo Improve (Even Sizes)");
         if (QTest::currentTestFailed())
@@ -180,18 +203,11 @@ private slots:
             QCOMPARE(shown, conflicts->toPlainText());
         }
 
-        // Improved groups not handed out: Calculate asks first, and Cancel keeps them.
-        MessageBox::queueAnswer(MessageBox::Cancel);
-        QTest::mouseClick(window.findChild<QPushButton *>("cmdCalculate"), Qt::LeftButton);
-        QCOMPARE(MessageBox::shownBoxes().back().style, MessageBox::Style::SaveDiscardCancel);
-        QCOMPARE(window.Groups.slotRecords, evened.slotRecords);
-        // Once exported, a new Calculate replaces them without a question and clears the history.
+        // Once exported, a new Calculate replaces them and clears the history.
         FileDialog::queueChoice(dir.filePath("groups.txt"));
         QTest::mouseClick(window.findChild<QPushButton *>("cmdExport"), Qt::LeftButton);
         QCOMPARE(readFile(dir.filePath("groups.txt")), groupsDocumentBytes(evened));
-        const std::size_t asked = MessageBox::shownBoxes().size();
         QTest::mouseClick(window.findChild<QPushButton *>("cmdCalculate"), Qt::LeftButton);
-        QCOMPARE(MessageBox::shownBoxes().size(), asked);
         QCOMPARE(window.Groups.slotRecords, calculated.slotRecords);
         QVERIFY(!undo->isEnabled());
     }

@@ -3,12 +3,12 @@
 // every check that matters looks at the pool file's bytes afterwards.
 
 #include "mainwindow/MainWindow.h"
-#include "dialogs/MessageBox.h"
 #include "mainwindow/PoolListModel.h"
 #include "profiles/ProfilesWindow.h"
 #include "pool/AtomicFile.h"
 #include "support/FileSizeLimit.h"
 #include "support/PoolFixtures.h"
+#include "support/WindowSeams.h"
 
 #include <QClipboard>
 #include <QDir>
@@ -76,21 +76,18 @@ class TestProfiles : public QObject {
     }
 
 private slots:
-    void initTestCase() { MessageBox::setTestMode(true); }
+    void initTestCase() { useSeams(); }
     void init()
     {
-        // A failed test's answers must not reach this one.
-        while (MessageBox::pendingAnswers() > 0) MessageBox::show(nullptr, QString(), MessageBox::Style::Warning);
         dir = std::make_unique<QTemporaryDir>();
         pool = dir->filePath(QStringLiteral("Team.Qvr"));
         main = std::make_unique<MainWindow>(pool);
         editor = main->profilesWindow();
-        MessageBox::clearShownBoxes();
     }
     void cleanup()
     {
         main.reset();
-        QCOMPARE(MessageBox::pendingAnswers(), 0);
+        checkSeamsUsedUp();
     }
 
     void pagingStopsAtRecordOneAndAtTheBlankPosition()
