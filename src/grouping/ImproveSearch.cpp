@@ -15,20 +15,28 @@ namespace quorvia::grouping {
 template <typename Count>
 auto Improver<Count>::bestStep(int p, bool allGroups) -> Step
 {
-    Step best;
-    const auto pi = std::size_t(p);
-    const int a = group_[pi];
-    const int base = scoreIn(p, a) - self_[pi];
     if (allGroups) {
         candidateBuffer_.clear();
         for (int g = 0; g < groups_; ++g) {
-            if (g != a)
+            if (g != group_[std::size_t(p)])
                 candidateBuffer_.push_back(g);
         }
     } else {
         candidates(p, &candidateBuffer_);
     }
-    for (int b : candidateBuffer_) {
+    return bestStepIn(p, candidateBuffer_, allGroups);
+}
+
+// p's best step into one of `groups` (not p's own): a move into a free
+// slot or a swap with a member.
+template <typename Count>
+auto Improver<Count>::bestStepIn(int p, const std::vector<int> &groups, bool wholeGroups) -> Step
+{
+    Step best;
+    const auto pi = std::size_t(p);
+    const int a = group_[pi];
+    const int base = scoreIn(p, a) - self_[pi];
+    for (int b : groups) {
         const int gain = scoreIn(p, b) - base;
         if (canMove(a, b)) {
             const Step step{moveDelta(p, b), gain, b, -1};
@@ -39,7 +47,7 @@ auto Improver<Count>::bestStep(int p, bool allGroups) -> Step
         // (all of them to a person in a broken condition).
         const int *others = membersOf(b);
         const int count = size(b);
-        const int scanned = allGroups || count <= kScanWhole ? count : kScanWhole;
+        const int scanned = wholeGroups || count <= kScanWhole ? count : kScanWhole;
         const int from = scanned < count ? random_.below(count) : 0;
         for (int j = 0; j < scanned; ++j) {
             const int q = others[(from + j) % count];
@@ -280,6 +288,7 @@ void Improver<Count>::anneal()
 // Improve runs with three count widths (see improveGroups); each is compiled here once.
 #define QUORVIA_IMPROVER_SEARCH(Count) \
     template auto Improver<Count>::bestStep(int, bool) -> Step; \
+    template auto Improver<Count>::bestStepIn(int, const std::vector<int> &, bool) -> Step; \
     template void Improver<Count>::takeStep(int, const Step &); \
     template void Improver<Count>::push(int); \
     template void Improver<Count>::queueAll(); \

@@ -4,7 +4,7 @@
 // Internal to Improve: the search over one start table. Its phases live in
 // files by concern: GroupImprover.cpp (order of the phases, work budget,
 // partner lists, kept groups), ImproveSearch.cpp (descent and annealing),
-// ImproveRepairAndLift.cpp (broken conditions first, the weakest group last).
+// ImproveRepair.cpp (broken conditions first), ImproveLift.cpp (the weakest group last).
 //
 // The search: a descent (each person's best improving swap or move, until
 // nobody has one; in a large group a run of its members stands for all),
@@ -75,6 +75,7 @@ private:
     };
 
     Step bestStep(int p, bool allGroups = false);
+    Step bestStepIn(int p, const std::vector<int> &groups, bool wholeGroups);
     void takeStep(int p, const Step &step);
     void push(int p);
     void queueAll();
@@ -84,6 +85,9 @@ private:
 
     // ------------------------------------------------------------ conditions and the weakest group
     void repair();
+    void repairGroups(int p, std::vector<int> *out, bool helpfulOnly);
+    Step repairStep(int p);
+    bool chain(int p);
     int personOfSlot(int slot) const;
     void lift();
 
@@ -126,7 +130,7 @@ private:
     std::vector<int> neighbours_, reverseStart_, reverse_;
     std::vector<unsigned> stamp_;
     unsigned stampValue_ = 0;
-    std::vector<int> candidateBuffer_;
+    std::vector<int> candidateBuffer_, repairBuffer_, chainBuffer_;
 
     std::vector<int> queue_;
     std::size_t head_ = 0;

@@ -101,25 +101,30 @@ bool RulesPenalty::isBad(const Condition &c, int count) const
     return c.shape == Shape::Range ? count > c.hi : c.shape == Shape::NotAlone && count == 1;
 }
 
-void RulesPenalty::noteCount(Condition &c, int group, int before, int after)
+void RulesPenalty::noteIn(std::vector<int> &list, std::vector<int> &at, int group, bool was, bool is)
 {
-    if (c.shape == Shape::Range)
-        c.shortGroups += int(after < c.lo) - int(before < c.lo);
-    const bool was = before >= 0 && isBad(c, before);
-    const bool is = isBad(c, after);
     if (was == is)
         return;
     if (is) {
-        c.badAt[std::size_t(group)] = int(c.bad.size());
-        c.bad.push_back(group);
+        at[std::size_t(group)] = int(list.size());
+        list.push_back(group);
         return;
     }
-    const int at = c.badAt[std::size_t(group)];
-    const int last = c.bad.back();
-    c.bad[std::size_t(at)] = last;
-    c.badAt[std::size_t(last)] = at;
-    c.bad.pop_back();
-    c.badAt[std::size_t(group)] = -1;
+    const int where = at[std::size_t(group)];
+    const int last = list.back();
+    list[std::size_t(where)] = last;
+    at[std::size_t(last)] = where;
+    list.pop_back();
+    at[std::size_t(group)] = -1;
+}
+
+void RulesPenalty::noteCount(Condition &c, int group, int before, int after)
+{
+    if (c.shape == Shape::Range) {
+        c.shortGroups += int(after < c.lo) - int(before < c.lo);
+        noteIn(c.lacking, c.lackingAt, group, before < c.lo, after < c.lo);
+    }
+    noteIn(c.bad, c.badAt, group, isBad(c, before), isBad(c, after));
 }
 
 void RulesPenalty::addTo(Condition &c, int group, int delta)
@@ -250,13 +255,21 @@ void RulesPenalty::reset(const std::vector<int> &groupOf, int numGroups)
         c.sparse.clear();
         c.bad.clear();
         c.badAt.clear();
+        c.lacking.clear();
+        c.lackingAt.clear();
         c.shortGroups = 0;
         // A dense count costs a word per group: worth it for a trait many hold.
         if (c.shape != Shape::Together && (long long)c.members.size() * 4 >= numGroups_) {
             c.dense.assign(std::size_t(numGroups_), 0);
             c.badAt.assign(std::size_t(numGroups_), -1);
-            if (c.shape == Shape::Range)
-                c.shortGroups = c.lo > 0 ? numGroups_ : 0;
+            c.lackingAt.assign(std::size_t(numGroups_), -1);
+            if (c.shape == Shape::Range && c.lo > 0) {
+                c.shortGroups = numGroups_;
+                for (int g = 0; g < numGroups_; ++g) {
+                    c.lackingAt[std::size_t(g)] = g;
+                    c.lacking.push_back(g);
+                }
+            }
         }
         for (const int p : c.members) {
             if (groupOf_[std::size_t(p)] >= 0)
@@ -401,6 +414,57 @@ std::vector<int> RulesPenalty::culprits() const
     }
     std::sort(people.begin(), people.end());
     return people;
+}
+
+void RulesPenalty::sampleInto(const std::vector<int> &list, int most, std::vector<int> *out) const
+{
+    const std::size_t size = list.size();
+    if (size == 0)
+        return;
+    const std::size_t from = (rotation_ += 2654435761U) % size;
+    for (std::size_t k = 0; k < size && k < std::size_t(most); ++k)
+        out->push_back(list[(from + k) % size]);
+}
+
+// Where p can help: a holder to spare goes where one is missing, or
+// anywhere below the range; a lone holder joins another; a person kept
+// together joins the others.
+void RulesPenalty::helpfulGroups(int p, std::vector<int> *out) const
+{
+    constexpr int kMost = 12;
+    const int own = groupOf_[std::size_t(p)];
+    if (own < 0)
+        return;
+    std::vector<int> others;
+    for (const int index : conditionsOf_[std::size_t(p)]) {
+        const Condition &c = conditions_[std::size_t(index)];
+        if (c.cost == 0 || c.shape == Shape::Apart)
+            continue;
+        const int n = countIn(c, own);
+        if (c.shape == Shape::Range && !c.dense.empty()) {
+            if (n > c.lo)
+                sampleInto(c.lacking, kMost, out);
+            if (n > c.hi) {
+                // Groups with room are many: a few tries find some.
+                for (int tries = 0, found = 0; tries < 4 * kMost && found < kMost; ++tries) {
+                    const int g = int((rotation_ += 2654435761U) % unsigned(numGroups_));
+                    if (countIn(c, g) < c.hi) {
+                        out->push_back(g);
+                        ++found;
+                    }
+                }
+            }
+        } else if (c.shape == Shape::NotAlone && !c.dense.empty()) {
+            sampleInto(c.bad, kMost, out);
+        } else if (c.shape == Shape::Together || c.shape == Shape::NotAlone) {
+            others.clear();
+            for (const int q : c.members) {
+                if (q != p && groupOf_[std::size_t(q)] >= 0)
+                    others.push_back(groupOf_[std::size_t(q)]);
+            }
+            sampleInto(others, kMost, out);
+        }
+    }
 }
 
 } // namespace quorvia
