@@ -27,6 +27,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <limits>
 #include <vector>
 
 namespace quorvia::grouping {
@@ -90,6 +91,7 @@ private:
     bool chain(int p);
     int personOfSlot(int slot) const;
     void lift();
+    void liftAndRaise();
 
     // ------------------------------------------------------------ kept groups
     void keep();
@@ -105,6 +107,23 @@ private:
         long long gain = 0;
         long long broken = 0;  // the change in broken conditions
     };
+
+    // With liftWeakest: the lowest group score a step may leave, once the
+    // weakest group has been lifted, so that the total rises above it.
+    static constexpr long long kNoFloor = std::numeric_limits<long long>::min();
+    bool keepsFloor(long long newA, bool aEmpty, long long newB) const
+    {
+        return (aEmpty || newA >= floor_) && newB >= floor_;
+    }
+    // The annealing's order: as the search's, or by the total alone while
+    // it looks for the highest total to lift the weakest group from.
+    typename State::Key annealKey() const
+    {
+        typename State::Key key = State::key();
+        if (byTotal_)
+            key.weakest = 0;
+        return key;
+    }
 
     bool propose(Proposal *step);
     void take(const Proposal &step);
@@ -147,6 +166,8 @@ private:
     std::vector<int> kept_;
     bool haveKept_ = false;
 
+    long long floor_ = kNoFloor;
+    bool byTotal_ = false;
     long long budget_ = 0, plan_ = 0, nextReport_ = 0;
     bool cancelled_ = false;
 };
