@@ -82,6 +82,9 @@ void Improver<Count>::liftAndRaise()
     queueAll();
     localSearch();
     lift();
+    floor_ = State::key().weakest;
+    queueAll();
+    localSearch();
     keep();
     floor_ = kNoFloor;
 }
