@@ -11,8 +11,10 @@
 // then simulated annealing over swaps and moves to escape that optimum, then
 // a descent again from the best groups met. The best groups met, in the order
 // conditions, weakest group, total, are what it returns, so the result is
-// never worse than the start. People in a broken condition first try every
-// group, before anything else.
+// never worse than the start. People in a broken condition are mended
+// first, in the groups the conditions point to. To lift the weakest group,
+// the annealing looks for a high total, the weakest group is lifted from
+// there, and the total is raised again without any group falling below it.
 //
 // A person's score against a group is a dot product of the person's weights
 // with the group's trait counts, so it costs the same whatever the group's
