@@ -25,20 +25,42 @@ using namespace quorvia;
 
 namespace {
 
-// What no grouping into fours can pass once earlier partners are ruled out:
-// half the sum over everybody of their three best scores with people they
-// have not met (quadratic: small pools only).
-long long boundWithout(const std::vector<ProfileRecord> &records, const PairHistory &history)
+// A pair who met in an earlier round: no grouping that avoids earlier
+// partners may put them together.
+constexpr int kForbidden = -1000000;
+
+// The pair scores of a round as an n x n matrix (row-major, 0 on the
+// diagonal), earlier partners set to kForbidden: what a bound for the round
+// needs besides the number of groups and their size.
+std::vector<int> pairScoresWithout(const std::vector<ProfileRecord> &records, const PairHistory &history)
+{
+    const std::size_t n = records.size();
+    std::vector<int> scores(n * n, 0);
+    for (std::size_t a = 0; a < n; ++a) {
+        for (std::size_t b = a + 1; b < n; ++b) {
+            const int s = history.met(int(a + 1), int(b + 1)) ? kForbidden : CompatibilityScore(records[a], records[b]);
+            scores[a * n + b] = scores[b * n + a] = s;
+        }
+    }
+    return scores;
+}
+
+// What no grouping into groups of `size` can pass: half the sum over
+// everybody of their size - 1 best scores with people they may meet.
+long long simpleBound(const std::vector<int> &scores, std::size_t n, int size)
 {
     long long twice = 0;
-    for (std::size_t a = 0; a < records.size(); ++a) {
-        std::vector<int> scores;
-        for (std::size_t b = 0; b < records.size(); ++b) {
-            if (a != b && !history.met(int(a + 1), int(b + 1)))
-                scores.push_back(CompatibilityScore(records[a], records[b]));
+    std::vector<int> row;
+    for (std::size_t a = 0; a < n; ++a) {
+        row.clear();
+        for (std::size_t b = 0; b < n; ++b) {
+            if (a != b && scores[a * n + b] != kForbidden)
+                row.push_back(scores[a * n + b]);
         }
-        std::partial_sort(scores.begin(), scores.begin() + 3, scores.end(), std::greater<int>());
-        twice += scores[0] + scores[1] + scores[2];
+        const std::size_t best = std::min(row.size(), std::size_t(size - 1));
+        std::partial_sort(row.begin(), row.begin() + std::ptrdiff_t(best), row.end(), std::greater<int>());
+        for (std::size_t k = 0; k < best; ++k)
+            twice += row[k];
     }
     return twice / 2;
 }
@@ -74,7 +96,9 @@ bool runRounds(int people, int rounds, double minShare)
         if (round == 1)
             first = score;
         const double share = first > 0 ? 100.0 * double(score) / double(first) : 100.0;
-        const QString bound = people <= 1000 ? QString::number(boundWithout(records, history)) : QStringLiteral("-");
+        QString bound = QStringLiteral("-");
+        if (people <= 1000)
+            bound = QString::number(simpleBound(pairScoresWithout(records, history), records.size(), start.GroupSize));
         std::printf("%5d  %7lld  %9lld  %9.1f%%  %9.2f  %5.2f  %s\n", round, repeats, score, share, seconds, cpu,
                     qPrintable(bound));
         if (minShare > 0 && (repeats > 0 || share < minShare))

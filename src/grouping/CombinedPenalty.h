@@ -81,6 +81,12 @@ public:
         return all;
     }
 
+    void helpfulGroups(int p, std::vector<int> *out) const override
+    {
+        for (const Part &part : parts_)
+            part.penalty->helpfulGroups(p, out);
+    }
+
 private:
     std::vector<Part> parts_;
 };

@@ -24,9 +24,8 @@ ImproveResult Improver<Count>::run()
         return finish();
     }
     plan_ = workBudget();
-    // Kept back for the last passes: the descent from the annealing's best
-    // groups, lifting the weakest group.
-    budget_ = plan_ - plan_ / 5 - (options_.liftWeakest ? plan_ / 10 : 0);
+    // Kept back for the last descent from the annealing's best groups.
+    budget_ = plan_ - plan_ / 5;
     findNeighbours();
     if (options_.evenSizes)
         spread();
@@ -42,18 +41,16 @@ ImproveResult Improver<Count>::run()
     queueAll();
     localSearch();
     keep();
-    anneal();
-    keep();
-    if (!cancelled_) {
-        budget_ = plan_ - (options_.liftWeakest ? plan_ / 10 : 0);
-        backToKept();
-        queueAll();
-        localSearch();
+    if (options_.liftWeakest) {
+        liftAndRaise();
+    } else {
+        anneal();
         keep();
-        if (options_.liftWeakest) {
+        if (!cancelled_) {
             budget_ = plan_;
             backToKept();
-            lift();
+            queueAll();
+            localSearch();
             keep();
         }
     }
@@ -61,6 +58,35 @@ ImproveResult Improver<Count>::run()
     if (progress_ && !cancelled_)
         progress_(plan_, plan_);
     return finish();
+}
+
+// The weakest group first, then the total: the annealing looks for a high
+// total, the weakest group is lifted from there, and then the total is
+// raised again by steps that leave no group below the lifted one.
+template <typename Count>
+void Improver<Count>::liftAndRaise()
+{
+    byTotal_ = true;
+    budget_ = plan_ * 3 / 10;
+    anneal();
+    byTotal_ = false;
+    keep();
+    budget_ = plan_ * 4 / 10;
+    lift();
+    keep();
+    floor_ = State::key().weakest;
+    budget_ = plan_ * 9 / 10;
+    anneal();
+    keep();
+    budget_ = plan_;
+    queueAll();
+    localSearch();
+    lift();
+    floor_ = State::key().weakest;
+    queueAll();
+    localSearch();
+    keep();
+    floor_ = kNoFloor;
 }
 
 template <typename Count>
@@ -179,6 +205,7 @@ ImproveResult Improver<Count>::finish()
 // Improve runs with three count widths (see improveGroups); each is compiled here once.
 #define QUORVIA_IMPROVER_PHASES(Count) \
     template ImproveResult Improver<Count>::run(); \
+    template void Improver<Count>::liftAndRaise(); \
     template long long Improver<Count>::workBudget() const; \
     template bool Improver<Count>::stopped(); \
     template void Improver<Count>::findNeighbours(); \

@@ -39,6 +39,16 @@ public:
     // People who take part in a broken condition: moving one of them may
     // lower broken(). Empty when broken() is 0.
     virtual std::vector<int> culprits() const = 0;
+
+    // Appends a few groups where person p (a culprit) could mend a broken
+    // condition, moved or swapped in: where a search looks first, since the
+    // groups of p's best partners may never be the ones that need p. May
+    // append nothing.
+    virtual void helpfulGroups(int p, std::vector<int> *out) const
+    {
+        (void)p;
+        (void)out;
+    }
 };
 
 } // namespace quorvia

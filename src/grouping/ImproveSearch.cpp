@@ -15,22 +15,33 @@ namespace quorvia::grouping {
 template <typename Count>
 auto Improver<Count>::bestStep(int p, bool allGroups) -> Step
 {
-    Step best;
-    const auto pi = std::size_t(p);
-    const int a = group_[pi];
-    const int base = scoreIn(p, a) - self_[pi];
     if (allGroups) {
         candidateBuffer_.clear();
         for (int g = 0; g < groups_; ++g) {
-            if (g != a)
+            if (g != group_[std::size_t(p)])
                 candidateBuffer_.push_back(g);
         }
     } else {
         candidates(p, &candidateBuffer_);
     }
-    for (int b : candidateBuffer_) {
-        const int gain = scoreIn(p, b) - base;
-        if (canMove(a, b)) {
+    return bestStepIn(p, candidateBuffer_, allGroups);
+}
+
+// p's best step into one of `groups` (not p's own): a move into a free
+// slot or a swap with a member.
+template <typename Count>
+auto Improver<Count>::bestStepIn(int p, const std::vector<int> &groups, bool wholeGroups) -> Step
+{
+    Step best;
+    const auto pi = std::size_t(p);
+    const int a = group_[pi];
+    const int base = scoreIn(p, a) - self_[pi];
+    const bool floored = floor_ != kNoFloor;
+    const long long scoreA = floored ? groupScore_[std::size_t(a)] : 0;
+    for (int b : groups) {
+        const int pInB = scoreIn(p, b);
+        const int gain = pInB - base;
+        if (canMove(a, b) && (!floored || keepsFloor(scoreA - base, size(a) == 1, groupScore_[std::size_t(b)] + pInB))) {
             const Step step{moveDelta(p, b), gain, b, -1};
             if (step.betterThan(best.broken, best.gain))
                 best = step;
@@ -39,15 +50,19 @@ auto Improver<Count>::bestStep(int p, bool allGroups) -> Step
         // (all of them to a person in a broken condition).
         const int *others = membersOf(b);
         const int count = size(b);
-        const int scanned = allGroups || count <= kScanWhole ? count : kScanWhole;
+        const int scanned = wholeGroups || count <= kScanWhole ? count : kScanWhole;
         const int from = scanned < count ? random_.below(count) : 0;
         for (int j = 0; j < scanned; ++j) {
             const int q = others[(from + j) % count];
             const auto qi = std::size_t(q);
             if (locked_[qi])
                 continue;
-            const long long swapGain =
-                gain + scoreIn(q, a) - scoreIn(q, b) + self_[qi] - 2LL * pair(p, q);
+            const int qInA = scoreIn(q, a), qInB = scoreIn(q, b), both = pair(p, q);
+            const long long swapGain = gain + qInA - qInB + self_[qi] - 2LL * both;
+            if (floored
+                && !keepsFloor(scoreA - base + qInA - both, false,
+                               groupScore_[std::size_t(b)] + pInB - (qInB - self_[qi]) - both))
+                continue;
             const Step step{swapDelta(p, q), swapGain, b, q};
             if (step.betterThan(best.broken, best.gain))
                 best = step;
@@ -176,7 +191,20 @@ bool Improver<Count>::propose(Proposal *step)
     } else if (!canMove(a, b)) {
         return false;
     }
-    const long long gain = scoreIn(p, b) - scoreIn(p, a) + self_[pi] + partnerGain;
+    const int pInB = scoreIn(p, b), pInA = scoreIn(p, a);
+    const long long gain = pInB - pInA + self_[pi] + partnerGain;
+    if (floor_ != kNoFloor) {
+        // What each group would score: neither may fall below the floor.
+        long long newA = groupScore_[std::size_t(a)] - (pInA - self_[pi]);
+        long long newB = groupScore_[std::size_t(b)] + pInB;
+        if (q >= 0) {
+            const int both = pair(p, q);
+            newA += scoreIn(q, a) - both;
+            newB -= scoreIn(q, b) - self_[std::size_t(q)] + both;
+        }
+        if (!keepsFloor(newA, q < 0 && size(a) == 1, newB))
+            return false;
+    }
     *step = Proposal{p, b, q, gain, q >= 0 ? swapDelta(p, q) : moveDelta(p, b)};
     return true;
 }
@@ -191,7 +219,7 @@ void Improver<Count>::take(const Proposal &step)
         move(step.person, step.group);
     }
     remember(step.person);
-    const auto now = State::key();
+    const auto now = annealKey();
     if (now > bestKey_) {
         for (int p : changed_) {
             bestGroup_[std::size_t(p)] = group_[std::size_t(p)];
@@ -219,13 +247,14 @@ void Improver<Count>::remember(int p)
 template <typename Count>
 void Improver<Count>::anneal()
 {
+    movable_.clear();
     for (int p = 0; p < people_; ++p) {
         if (!locked_[std::size_t(p)])
             movable_.push_back(p);
     }
     if (movable_.empty())
         return;
-    bestKey_ = State::key();
+    bestKey_ = annealKey();
     bestGroup_ = group_;
     isChanged_.assign(std::size_t(people_), false);
 
@@ -280,6 +309,7 @@ void Improver<Count>::anneal()
 // Improve runs with three count widths (see improveGroups); each is compiled here once.
 #define QUORVIA_IMPROVER_SEARCH(Count) \
     template auto Improver<Count>::bestStep(int, bool) -> Step; \
+    template auto Improver<Count>::bestStepIn(int, const std::vector<int> &, bool) -> Step; \
     template void Improver<Count>::takeStep(int, const Step &); \
     template void Improver<Count>::push(int); \
     template void Improver<Count>::queueAll(); \

@@ -132,13 +132,20 @@ public:
     }
 
     // The change in broken conditions if p moved to g, or p and q swapped.
-    long long moveDelta(int p, int g) const
+    // Each counts as a unit of work, as a dot product does.
+    long long moveDelta(int p, int g)
     {
-        return penalty_ ? penalty_->moveDelta(slot_[std::size_t(p)], g) : 0;
+        if (!penalty_)
+            return 0;
+        ++work_;
+        return penalty_->moveDelta(slot_[std::size_t(p)], g);
     }
-    long long swapDelta(int p, int q) const
+    long long swapDelta(int p, int q)
     {
-        return penalty_ ? penalty_->swapDelta(slot_[std::size_t(p)], slot_[std::size_t(q)]) : 0;
+        if (!penalty_)
+            return 0;
+        ++work_;
+        return penalty_->swapDelta(slot_[std::size_t(p)], slot_[std::size_t(q)]);
     }
 
     // The score of group g, and the lowest over the groups that hold people.

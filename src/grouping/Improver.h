@@ -4,15 +4,17 @@
 // Internal to Improve: the search over one start table. Its phases live in
 // files by concern: GroupImprover.cpp (order of the phases, work budget,
 // partner lists, kept groups), ImproveSearch.cpp (descent and annealing),
-// ImproveRepairAndLift.cpp (broken conditions first, the weakest group last).
+// ImproveRepair.cpp (broken conditions first), ImproveLift.cpp (the weakest group last).
 //
 // The search: a descent (each person's best improving swap or move, until
 // nobody has one; in a large group a run of its members stands for all),
 // then simulated annealing over swaps and moves to escape that optimum, then
 // a descent again from the best groups met. The best groups met, in the order
 // conditions, weakest group, total, are what it returns, so the result is
-// never worse than the start. People in a broken condition first try every
-// group, before anything else.
+// never worse than the start. People in a broken condition are mended
+// first, in the groups the conditions point to. To lift the weakest group,
+// the annealing looks for a high total, the weakest group is lifted from
+// there, and the total is raised again without any group falling below it.
 //
 // A person's score against a group is a dot product of the person's weights
 // with the group's trait counts, so it costs the same whatever the group's
@@ -27,6 +29,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <limits>
 #include <vector>
 
 namespace quorvia::grouping {
@@ -75,6 +78,7 @@ private:
     };
 
     Step bestStep(int p, bool allGroups = false);
+    Step bestStepIn(int p, const std::vector<int> &groups, bool wholeGroups);
     void takeStep(int p, const Step &step);
     void push(int p);
     void queueAll();
@@ -84,8 +88,12 @@ private:
 
     // ------------------------------------------------------------ conditions and the weakest group
     void repair();
+    void repairGroups(int p, std::vector<int> *out, bool helpfulOnly);
+    Step repairStep(int p);
+    bool chain(int p);
     int personOfSlot(int slot) const;
     void lift();
+    void liftAndRaise();
 
     // ------------------------------------------------------------ kept groups
     void keep();
@@ -101,6 +109,23 @@ private:
         long long gain = 0;
         long long broken = 0;  // the change in broken conditions
     };
+
+    // With liftWeakest: the lowest group score a step may leave, once the
+    // weakest group has been lifted, so that the total rises above it.
+    static constexpr long long kNoFloor = std::numeric_limits<long long>::min();
+    bool keepsFloor(long long newA, bool aEmpty, long long newB) const
+    {
+        return (aEmpty || newA >= floor_) && newB >= floor_;
+    }
+    // The annealing's order: as the search's, or by the total alone while
+    // it looks for the highest total to lift the weakest group from.
+    typename State::Key annealKey() const
+    {
+        typename State::Key key = State::key();
+        if (byTotal_)
+            key.weakest = 0;
+        return key;
+    }
 
     bool propose(Proposal *step);
     void take(const Proposal &step);
@@ -126,7 +151,7 @@ private:
     std::vector<int> neighbours_, reverseStart_, reverse_;
     std::vector<unsigned> stamp_;
     unsigned stampValue_ = 0;
-    std::vector<int> candidateBuffer_;
+    std::vector<int> candidateBuffer_, repairBuffer_, chainBuffer_;
 
     std::vector<int> queue_;
     std::size_t head_ = 0;
@@ -143,6 +168,8 @@ private:
     std::vector<int> kept_;
     bool haveKept_ = false;
 
+    long long floor_ = kNoFloor;
+    bool byTotal_ = false;
     long long budget_ = 0, plan_ = 0, nextReport_ = 0;
     bool cancelled_ = false;
 };

@@ -101,25 +101,30 @@ bool RulesPenalty::isBad(const Condition &c, int count) const
     return c.shape == Shape::Range ? count > c.hi : c.shape == Shape::NotAlone && count == 1;
 }
 
-void RulesPenalty::noteCount(Condition &c, int group, int before, int after)
+void RulesPenalty::noteIn(std::vector<int> &list, std::vector<int> &at, int group, bool was, bool is)
 {
-    if (c.shape == Shape::Range)
-        c.shortGroups += int(after < c.lo) - int(before < c.lo);
-    const bool was = before >= 0 && isBad(c, before);
-    const bool is = isBad(c, after);
     if (was == is)
         return;
     if (is) {
-        c.badAt[std::size_t(group)] = int(c.bad.size());
-        c.bad.push_back(group);
+        at[std::size_t(group)] = int(list.size());
+        list.push_back(group);
         return;
     }
-    const int at = c.badAt[std::size_t(group)];
-    const int last = c.bad.back();
-    c.bad[std::size_t(at)] = last;
-    c.badAt[std::size_t(last)] = at;
-    c.bad.pop_back();
-    c.badAt[std::size_t(group)] = -1;
+    const int where = at[std::size_t(group)];
+    const int last = list.back();
+    list[std::size_t(where)] = last;
+    at[std::size_t(last)] = where;
+    list.pop_back();
+    at[std::size_t(group)] = -1;
+}
+
+void RulesPenalty::noteCount(Condition &c, int group, int before, int after)
+{
+    if (c.shape == Shape::Range) {
+        c.shortGroups += int(after < c.lo) - int(before < c.lo);
+        noteIn(c.lacking, c.lackingAt, group, before < c.lo, after < c.lo);
+    }
+    noteIn(c.bad, c.badAt, group, isBad(c, before), isBad(c, after));
 }
 
 void RulesPenalty::addTo(Condition &c, int group, int delta)
@@ -250,13 +255,21 @@ void RulesPenalty::reset(const std::vector<int> &groupOf, int numGroups)
         c.sparse.clear();
         c.bad.clear();
         c.badAt.clear();
+        c.lacking.clear();
+        c.lackingAt.clear();
         c.shortGroups = 0;
         // A dense count costs a word per group: worth it for a trait many hold.
         if (c.shape != Shape::Together && (long long)c.members.size() * 4 >= numGroups_) {
             c.dense.assign(std::size_t(numGroups_), 0);
             c.badAt.assign(std::size_t(numGroups_), -1);
-            if (c.shape == Shape::Range)
-                c.shortGroups = c.lo > 0 ? numGroups_ : 0;
+            c.lackingAt.assign(std::size_t(numGroups_), -1);
+            if (c.shape == Shape::Range && c.lo > 0) {
+                c.shortGroups = numGroups_;
+                for (int g = 0; g < numGroups_; ++g) {
+                    c.lackingAt[std::size_t(g)] = g;
+                    c.lacking.push_back(g);
+                }
+            }
         }
         for (const int p : c.members) {
             if (groupOf_[std::size_t(p)] >= 0)

@@ -37,6 +37,7 @@ public:
     long long swapDelta(int a, int b) const override;
     void move(int p, int g) override;
     std::vector<int> culprits() const override;
+    void helpfulGroups(int p, std::vector<int> *out) const override;
 
 private:
     enum class Shape { Apart, Range, NotAlone, Together };
@@ -55,6 +56,8 @@ private:
         // need not look at every member; and how many groups are short.
         std::vector<int> bad;
         std::vector<int> badAt;  // per group: index into bad, -1
+        std::vector<int> lacking;  // a spread's groups below the range
+        std::vector<int> lackingAt;
         int shortGroups = 0;
     };
     struct Change {
@@ -71,6 +74,8 @@ private:
     long long deltaOf(const Condition &c, const Change *changes, int count) const;
     bool isBad(const Condition &c, int count) const;
     void noteCount(Condition &c, int group, int before, int after);
+    static void noteIn(std::vector<int> &list, std::vector<int> &at, int group, bool was, bool is);
+    void sampleInto(const std::vector<int> &list, int most, std::vector<int> *out) const;
 
     std::vector<Condition> conditions_;
     std::vector<std::vector<int>> conditionsOf_;  // per person
@@ -78,6 +83,7 @@ private:
     std::vector<std::vector<int>> peopleIn_;  // per group
     int numGroups_ = 0;
     long long total_ = 0;
+    mutable unsigned rotation_ = 0;  // where the next sample starts
 };
 
 } // namespace quorvia

@@ -293,8 +293,8 @@ private slots:
             QVERIFY(weakest(t) > weakest(start));
     }
 
-    // Lifting the weakest group trades total for it, and never falls below
-    // the weakest of the start.
+    // Lifting the weakest group trades total for it, but not much of it, and
+    // never falls below the weakest of the start.
     void liftsTheWeakestGroup()
     {
         PoolGenerator gen(12u);
@@ -307,6 +307,9 @@ private slots:
             const GroupTable lifted = improveGroups(start, options).groups;
             QVERIFY(weakest(lifted) >= weakest(start));
             QVERIFY2(weakest(lifted) > weakest(byTotal), qPrintable(QString::number(groupSize)));
+            // Once lifted, the total rises again above the weakest group.
+            QVERIFY2(assessGroups(lifted).total.score * 100 >= assessGroups(byTotal).total.score * 85,
+                     qPrintable(QString::number(groupSize)));
         }
     }
 };

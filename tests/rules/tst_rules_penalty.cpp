@@ -12,6 +12,8 @@
 
 #include <QtTest>
 
+#include <numeric>
+
 using namespace quorvia;
 using namespace quorvia::testing;
 
@@ -193,6 +195,40 @@ private slots:
                                   improved.slotRecords.begin() + long(s / 4 * 4 + 4), start.slotRecords[s])
                         != improved.slotRecords.begin() + long(s / 4 * 4 + 4));
         }
+    }
+
+    // The last group holds two pairs kept together and nobody creative; the
+    // first holds two creatives where the spread allows one. No single swap
+    // breaks less (it parts a pair); a swap and the partner following does.
+    // With many groups the partner lists never offer the last group.
+    void chainsMeetWhatNoSwapCan_data()
+    {
+        QTest::addColumn<int>("groups");
+        QTest::newRow("two groups") << 2;
+        QTest::newRow("forty groups") << 40;
+    }
+    void chainsMeetWhatNoSwapCan()
+    {
+        QFETCH(int, groups);
+        std::vector<ProfileRecord> pool;
+        for (int i = 0; i < groups * 4; ++i) {
+            const int g = i / 4, s = i % 4;
+            const bool creative = groups == 2 ? g == 0 : (g == 0 && s < 2) || (g > 0 && g < groups - 1 && s == 0);
+            pool.push_back(withTraits(person(QStringLiteral("P%1").arg(i), "X"),
+                                      creative ? std::initializer_list<int>{0} : std::initializer_list<int>{}));
+        }
+        std::vector<int> numbers(pool.size());
+        std::iota(numbers.begin(), numbers.end(), 1);
+        const GroupTable start = tableOf(pool, 4, numbers);
+        const int last = (groups - 1) * 4 + 1;
+        const RulesText parsed = parseRules(QStringLiteral("spread Creative\ntogether %1 %2\ntogether %3 %4\n")
+                                                .arg(last).arg(last + 1).arg(last + 2).arg(last + 3));
+        RulesPenalty penalty(parsed.rules, start, pool, numbers);
+        ImproveOptions options;
+        options.penalty = &penalty;
+        const GroupTable improved = improveGroups(start, options).groups;
+        for (const RuleStatus &status : checkRules(parsed.rules, improved, pool, recordNumbersOf(improved, pool, numbers)))
+            QVERIFY2(status.met, qPrintable(status.text + ": " + status.detail));
     }
 
     // Two people who score highest together, kept apart: the rule wins over the score.

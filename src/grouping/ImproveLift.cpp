@@ -4,38 +4,9 @@
 #include <algorithm>
 #include <cstdint>
 
-// Broken conditions come before score, so they are mended first; the
-// weakest group is lifted last, from the best groups the search kept.
+// The weakest group is lifted last, from the best groups the search kept.
 
 namespace quorvia::grouping {
-
-// Conditions first: the people in a broken condition try every group,
-// which the partner lists alone might never offer them.
-template <typename Count>
-void Improver<Count>::repair()
-{
-    for (bool progress = true; progress && penalty_->broken() > 0;) {
-        progress = false;
-        for (int slot : penalty_->culprits()) {
-            const int p = personOfSlot(slot);
-            if (p < 0 || locked_[std::size_t(p)] || stopped())
-                continue;
-            const Step step = bestStep(p, true);
-            if (step.group >= 0 && step.broken < 0) {
-                takeStep(p, step);
-                progress = true;
-                break;  // the culprits have changed
-            }
-        }
-    }
-}
-
-template <typename Count>
-int Improver<Count>::personOfSlot(int slot) const
-{
-    const auto at = std::lower_bound(slot_.begin(), slot_.end(), slot);
-    return at != slot_.end() && *at == slot ? int(at - slot_.begin()) : -1;
-}
 
 // The weakest group gives or takes a person, or swaps one, as long as
 // that lifts it (and whichever group it dealt with) above its score,
@@ -113,13 +84,11 @@ void Improver<Count>::lift()
 }
 
 // Improve runs with three count widths (see improveGroups); each is compiled here once.
-#define QUORVIA_IMPROVER_REPAIR(Count) \
-    template void Improver<Count>::repair(); \
-    template int Improver<Count>::personOfSlot(int) const; \
+#define QUORVIA_IMPROVER_LIFT(Count) \
     template void Improver<Count>::lift();
-QUORVIA_IMPROVER_REPAIR(std::int8_t)
-QUORVIA_IMPROVER_REPAIR(std::int16_t)
-QUORVIA_IMPROVER_REPAIR(std::int32_t)
-#undef QUORVIA_IMPROVER_REPAIR
+QUORVIA_IMPROVER_LIFT(std::int8_t)
+QUORVIA_IMPROVER_LIFT(std::int16_t)
+QUORVIA_IMPROVER_LIFT(std::int32_t)
+#undef QUORVIA_IMPROVER_LIFT
 
 } // namespace quorvia::grouping
