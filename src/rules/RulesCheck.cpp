@@ -324,13 +324,30 @@ std::vector<RuleProblem> infeasibleRules(const RuleSet &rules, const GroupTable 
             std::vector<int> pinned(std::size_t(groups.NumGroups), 0);
             for (std::size_t s = 0; s < marked.size(); ++s)
                 pinned[s / std::size_t(groups.GroupSize)] += marked[s];
-            for (int group = 0; group < groups.NumGroups; ++group) {
+            bool reported = false;
+            for (int group = 0; group < groups.NumGroups && !reported; ++group) {
                 if (pinned[std::size_t(group)] > spread.hi) {
                     add(QStringLiteral("group %1 has %2 pinned, more than %3")
                             .arg(group + 1)
                             .arg(peopleWord(pinned[std::size_t(group)]))
                             .arg(spread.hi));
-                    break;
+                    reported = true;
+                }
+            }
+            // People kept together share one group, so they count there together.
+            const std::vector<char> holders = traitMarks(groups, rule.trait);
+            std::map<int, QStringList> heldTogether;
+            for (std::size_t s = 0; s < holders.size() && s < slotRecords.size(); ++s) {
+                if (holders[s] && unionSize[find(int(s))] > 1)
+                    heldTogether[find(int(s))] << personName(records, slotRecords[s]);
+            }
+            for (auto it = heldTogether.cbegin(); it != heldTogether.cend() && !reported; ++it) {
+                if (it->second.size() > spread.hi) {
+                    add(QStringLiteral("%1 are to be kept together: %2 in one group, more than %3")
+                            .arg(joinedNames(it->second))
+                            .arg(peopleWord(int(it->second.size())))
+                            .arg(spread.hi));
+                    reported = true;
                 }
             }
         }

@@ -40,7 +40,8 @@ struct RuleProblem {
 // people, pins (slots Improve must leave, may be empty) and the other rules:
 // more people kept apart than groups, more kept together than a group holds,
 // people both apart and together, pins that contradict a rule, a trait one
-// person alone has that may never be alone.
+// person alone has that may never be alone, more holders of a spread trait
+// kept together than a group may hold.
 std::vector<RuleProblem> infeasibleRules(const RuleSet &rules, const GroupTable &groups,
                                          const std::vector<ProfileRecord> &records,
                                          const std::vector<int> &slotRecords, const std::vector<bool> &lockedSlots);

@@ -230,6 +230,8 @@ private slots:
         QTest::newRow("one beginner") << "not-alone Beginner" << std::vector<int>{} << "only one person in the groups is Beginner";
         QTest::newRow("spread pinned") << "spread Expert" << std::vector<int>{0, 1}
                                        << "group 1 has 2 people pinned, more than 1";
+        QTest::newRow("spread kept together") << "together 1 2\nspread Expert" << std::vector<int>{}
+                                              << "Ann Lee and Bo Chen are to be kept together: 2 people in one group, more than 1";
         QTest::newRow("off") << "off apart 1 2 5" << std::vector<int>{} << "";
     }
     void feasibility()
