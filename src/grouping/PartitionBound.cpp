@@ -30,16 +30,12 @@ namespace {
 constexpr double kGain = 1e-6;  // a group must be worth at least this much to be added
 constexpr double kNone = -std::numeric_limits<double>::infinity();
 
-// Work caps, in nodes of the group search (a node costs about one pass over
-// the people). Measured: about 2e7 nodes a second on one core.
-constexpr long long kSearchWork = 10'000'000;  // all rounds together
-constexpr long long kLastSearchWork = 4'000'000;  // the last, proving search
 constexpr int kMaxRounds = 400;
 
 class ColumnGeneration {
 public:
-    ColumnGeneration(const std::vector<int> &scores, int n, int groups, int groupSize)
-        : scores_(scores), n_(n), groups_(std::min(groups, n)), size_(std::min(groupSize, n)),
+    ColumnGeneration(const std::vector<int> &scores, int n, int groups, int groupSize, long long work)
+        : scores_(scores), work_(std::max(0LL, work)), n_(n), groups_(std::min(groups, n)), size_(std::min(groupSize, n)),
           price_(std::size_t(n), 0.0)
     {
         // For each person, half the sum of their r highest positive scores:
@@ -76,13 +72,16 @@ public:
             glp_set_row_bnds(lp_, p, GLP_FX, 1.0, 1.0);
         glp_set_row_bnds(lp_, n_ + 1, GLP_UP, 0.0, double(groups_));
         startingColumns();
+        // Two thirds of the work for the rounds, the rest for the last,
+        // proving search.
+        const long long roundsWork = work_ / 3 * 2;
         long long work = 0;
-        for (int round = 0; round < kMaxRounds && work < kSearchWork; ++round) {
+        for (int round = 0; round < kMaxRounds && work < roundsWork; ++round) {
             if (!solve())
                 return result;
             if (addColumns(greedyGroups()))
                 continue;
-            const Search found = search(kSearchWork - work);
+            const Search found = search(roundsWork - work);
             work += found.work;
             result.bound = std::min(result.bound, proven(found));
             if (!addColumns(found.columns)) {
@@ -92,7 +91,7 @@ public:
         }
         if (!solve())
             return result;
-        result.bound = std::min(result.bound, proven(search(kLastSearchWork)));
+        result.bound = std::min(result.bound, proven(search(work_ - roundsWork)));
         return result;
     }
 
@@ -309,6 +308,7 @@ private:
     }
 
     const std::vector<int> &scores_;
+    const long long work_;
     const int n_, groups_, size_;
     std::vector<std::vector<double>> halfTop_;
     std::vector<double> price_;
@@ -322,10 +322,10 @@ private:
 
 } // namespace
 
-PartitionBound partitionBound(const std::vector<int> &scores, int n, int groups, int groupSize)
+PartitionBound partitionBound(const std::vector<int> &scores, int n, int groups, int groupSize, long long work)
 {
     glp_term_out(GLP_OFF);
-    PartitionBound result = ColumnGeneration(scores, n, groups, groupSize).run();
+    PartitionBound result = ColumnGeneration(scores, n, groups, groupSize, work).run();
     // GLPK keeps an environment per thread; free it so no thread leaves it behind.
     glp_free_env();
     return result;

@@ -10,8 +10,9 @@ namespace quorvia {
 // at most `groups` groups of at most `groupSize` people each, where a
 // group's score is the sum of its pairs' scores. `scores` is n x n, row by
 // row, symmetric; the diagonal is ignored. A pair that must never share a
-// group can be given a very negative score (no lower than -2^40 / n^2, so
-// sums stay exact in a double).
+// group can be given a negative score: the figure then bounds the groupings
+// that keep them apart whatever the score, and the more negative, the closer
+// (keep it above -2^40 / n^2, so sums stay exact in a double).
 //
 // The bound is the linear relaxation of choosing groups (each person in
 // exactly one chosen group), its groups found as they are needed. Whatever
@@ -23,6 +24,12 @@ struct PartitionBound {
     bool solved = false;  // the relaxation was solved to the end
 };
 
-PartitionBound partitionBound(const std::vector<int> &scores, int n, int groups, int groupSize);
+// `work` caps the search for groups, in nodes (each about one pass over the
+// people; some ten million a second): the default ends within about a second
+// for 150 people in groups of 5. Less work gives a higher figure, never a
+// wrong one.
+constexpr long long kPartitionWork = 14'000'000;
+PartitionBound partitionBound(const std::vector<int> &scores, int n, int groups, int groupSize,
+                              long long work = kPartitionWork);
 
 } // namespace quorvia
