@@ -267,7 +267,8 @@ BestPossible bestPossible(const GroupTable &layout)
             if (p != q)
                 scores[std::size_t(p) * std::size_t(n) + std::size_t(q)] =
                     grouping::pairScore(people[std::size_t(p)], people[std::size_t(q)]);
-    return {std::min(split, partitionBound(scores, n, layout.NumGroups, layout.GroupSize).bound), false};
+    const std::int64_t byGroups = partitionBound(scores, n, layout.NumGroups, layout.GroupSize).bound;
+    return {std::min(split, byGroups), false, byGroups < split};
 }
 
 } // namespace quorvia

@@ -18,6 +18,7 @@ namespace quorvia {
 struct BestPossible {
     std::int64_t bound = 0;
     bool exact = false;
+    bool byGroups = false;  // the linear program over groups gave the figure
 };
 
 // The people are the table's slots whose HasData is not 0; where they sit
