@@ -10,7 +10,7 @@ packages=(
     qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libgl-dev
     desktop-file-utils shared-mime-info poppler-utils
     dpkg-dev file appstream librsvg2-bin
-    libcsv-dev
+    libcsv-dev libglpk-dev
     "$@"
 )
 

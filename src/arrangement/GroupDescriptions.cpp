@@ -52,6 +52,8 @@ QString bestPossibleToolTip(long long score, const BestPossible *best)
         return QCoreApplication::translate("Quality", "Working out how high any grouping of these people can score...");
     const QString how = best->exact
         ? QCoreApplication::translate("Quality", "found by trying every grouping of these people")
+        : best->byGroups
+        ? QCoreApplication::translate("Quality", "proven by weighing every possible group against a price for each person")
         : QCoreApplication::translate("Quality", "proven by sharing out each pair's points between its two people");
     QString text = QCoreApplication::translate("Quality",
                                                "No grouping of these people into these groups can score more than %1 "

@@ -2,6 +2,7 @@
 #include "grouping/BestPossible.h"
 
 #include "grouping/PairScan.h"
+#include "grouping/PartitionBound.h"
 #include "grouping/TraitMasks.h"
 
 #include <algorithm>
@@ -26,6 +27,10 @@
 // partners are tuned; every other pair keeps halves, and its share is counted
 // as the highest it can be (half the score just below the best partners').
 // In large groups (more than 13 people) the halves stay untuned.
+//
+// Up to 150 people in small groups, the figure is lowered further
+// by the linear program over groups (PartitionBound.cpp), which sees that a
+// group's pairs come together.
 
 namespace quorvia {
 namespace {
@@ -250,9 +255,20 @@ private:
 BestPossible bestPossible(const GroupTable &layout)
 {
     const std::vector<TraitMasks> people = peopleOf(layout);
-    if (int(people.size()) <= kExactBestUpTo)
+    const int n = int(people.size());
+    if (n <= kExactBestUpTo)
         return {exactBest(people, layout.NumGroups, layout.GroupSize), true};
-    return {SplitBound(people, layout.NumGroups, layout.GroupSize).run(), false};
+    const std::int64_t split = SplitBound(people, layout.NumGroups, layout.GroupSize).run();
+    if (n > partitionBoundUpTo(layout.GroupSize))
+        return {split, false};
+    std::vector<int> scores(std::size_t(n) * std::size_t(n), 0);
+    for (int p = 0; p < n; ++p)
+        for (int q = 0; q < n; ++q)
+            if (p != q)
+                scores[std::size_t(p) * std::size_t(n) + std::size_t(q)] =
+                    grouping::pairScore(people[std::size_t(p)], people[std::size_t(q)]);
+    const std::int64_t byGroups = partitionBound(scores, n, layout.NumGroups, layout.GroupSize).bound;
+    return {std::min(split, byGroups), false, byGroups < split};
 }
 
 } // namespace quorvia

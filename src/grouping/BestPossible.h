@@ -10,12 +10,15 @@ namespace quorvia {
 // How high the total score of any grouping of some people into a slot
 // layout (NumGroups groups of at most GroupSize people) can be. The bound is
 // proven, not estimated: no grouping scores more. On small pools it is the
-// best total itself, found by trying every grouping (`exact`); otherwise a
-// relaxation whose figure is then lowered by a few hundred rounds of
-// exchanging points between the two people of each likely pair.
+// best total itself, found by trying every grouping (`exact`); up to 150
+// people in small groups also the linear relaxation of choosing groups
+// (partitionBound), usually within a percent of the best; otherwise, and as
+// a cap on that, a relaxation whose figure is lowered by a few hundred
+// rounds of exchanging points between the two people of each likely pair.
 struct BestPossible {
     std::int64_t bound = 0;
     bool exact = false;
+    bool byGroups = false;  // the linear program over groups gave the figure
 };
 
 // The people are the table's slots whose HasData is not 0; where they sit
@@ -26,5 +29,8 @@ BestPossible bestPossible(const GroupTable &layout);
 
 // Up to this many people the bound is the exact best.
 constexpr int kExactBestUpTo = 16;
+// Up to this many people the bound is also that of the linear program over
+// groups (partitionBound): its cost grows fast with the group size.
+constexpr int partitionBoundUpTo(int groupSize) { return groupSize <= 4 ? 150 : groupSize <= 6 ? 100 : 30; }
 
 } // namespace quorvia

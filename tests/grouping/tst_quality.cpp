@@ -4,6 +4,7 @@
 #include "grouping/GroupImprover.h"
 #include "grouping/GroupQuality.h"
 #include "grouping/PairScan.h"
+#include "grouping/PartitionBound.h"
 #include "grouping/PoolGenerator.h"
 #include "grouping/QualityTracker.h"
 #include "grouping/ReferenceGroupBuilder.h"
@@ -68,6 +69,33 @@ QString figures(const QualityReport &r)
         parts << QStringLiteral("%1/%2/%3").arg(g.people).arg(g.score).arg(g.conflicts);
     return parts.join(' ') + QStringLiteral(" total %1/%2/%3 bound %4")
                                  .arg(r.total.people).arg(r.total.score).arg(r.total.conflicts).arg(r.bound);
+}
+
+// The best total of n people in at most `groups` groups of at most `size`,
+// by trying every assignment of people to groups.
+std::int64_t bestByTrying(int n, int groups, int size, const std::function<int(int, int)> &score)
+{
+    std::int64_t best = n == 0 ? 0 : std::numeric_limits<std::int64_t>::min();
+    std::vector<int> groupOf(std::size_t(n), 0);
+    while (n > 0) {
+        std::vector<int> count(std::size_t(groups), 0);
+        std::int64_t total = 0;
+        bool fits = true;
+        for (int i = 0; i < n; ++i) {
+            fits = fits && ++count[std::size_t(groupOf[std::size_t(i)])] <= size;
+            for (int j = 0; j < i; ++j)
+                if (groupOf[std::size_t(i)] == groupOf[std::size_t(j)])
+                    total += score(i, j);
+        }
+        if (fits)
+            best = std::max(best, total);
+        std::size_t k = 0;  // the next assignment, counting in base `groups`
+        while (k < groupOf.size() && ++groupOf[k] == groups)
+            groupOf[k++] = 0;
+        if (k == groupOf.size())
+            break;
+    }
+    return best;
 }
 
 } // namespace
@@ -164,7 +192,10 @@ private slots:
     // The best possible is never below any grouping into the slots: on small
     // pools it is the best found by trying every one (whatever the sizes,
     // free slots included), on larger ones above what Improve reaches and
-    // below the plain bound when every slot is taken.
+    // below the plain bound when every slot is taken. The linear program over
+    // groups, on its own: never below the best of small pools with negative
+    // and forbidding scores and free places, and the best itself where that
+    // is plain.
     void bestPossibleIsProven()
     {
         PoolGenerator gen(17u);
@@ -178,29 +209,41 @@ private slots:
                 --round;  // too many groupings to try
                 continue;
             }
-            std::int64_t best = people.empty() ? 0 : std::numeric_limits<std::int64_t>::min();
-            std::vector<int> groupOf(people.size(), 0);
-            while (!people.empty()) {
-                std::vector<int> count(std::size_t(t.NumGroups), 0);
-                std::int64_t total = 0;
-                bool fits = true;
-                for (std::size_t i = 0; i < people.size(); ++i) {
-                    fits = fits && ++count[std::size_t(groupOf[i])] <= t.GroupSize;
-                    for (std::size_t j = 0; j < i; ++j)
-                        if (groupOf[i] == groupOf[j])
-                            total += reference::CompatibilityScore(*people[i], *people[j]);
-                }
-                if (fits)
-                    best = std::max(best, total);
-                std::size_t k = 0;  // the next grouping, counting in base NumGroups
-                while (k < groupOf.size() && ++groupOf[k] == t.NumGroups)
-                    groupOf[k++] = 0;
-                if (k == groupOf.size())
-                    break;
-            }
             const BestPossible found = bestPossible(t);
             QVERIFY(found.exact);
-            QCOMPARE(found.bound, best);
+            QCOMPARE(found.bound, bestByTrying(int(people.size()), t.NumGroups, t.GroupSize, [&](int i, int j) {
+                         return reference::CompatibilityScore(*people[std::size_t(i)], *people[std::size_t(j)]);
+                     }));
+        }
+        for (int round = 0; round < 40; ++round) {
+            const int n = gen.between(3, 9), size = gen.between(2, 4);
+            const int least = (n + size - 1) / size;
+            const int groups = gen.between(least, std::max(least, std::min(n, 4)));
+            if (std::pow(double(groups), double(n)) > 2e5) {
+                --round;
+                continue;
+            }
+            std::vector<int> scores(std::size_t(n * n));
+            for (int i = 0; i < n; ++i)
+                for (int j = 0; j < i; ++j)
+                    scores[std::size_t(i * n + j)] = scores[std::size_t(j * n + i)] =
+                        gen.between(0, 9) == 0 ? -1000 : gen.between(-6, 9);
+            const std::int64_t best = bestByTrying(n, groups, size, [&](int i, int j) { return scores[std::size_t(i * n + j)]; });
+            // Stopped early or not, the figure holds.
+            for (long long work : {0LL, 30LL, kPartitionWork})
+                QVERIFY(partitionBound(scores, n, groups, size, work).bound >= best);
+        }
+        {
+            // Cliques of 5 people at 5 a pair, everything else 0 or below: no
+            // grouping, and no mix of groups, beats the cliques.
+            const int n = 30;
+            std::vector<int> scores(std::size_t(n * n));
+            for (int i = 0; i < n; ++i)
+                for (int j = 0; j < n; ++j)
+                    scores[std::size_t(i * n + j)] = i == j ? 0 : i % 6 == j % 6 ? 5 : -((i * j) % 3);
+            const PartitionBound lp = partitionBound(scores, n, 6, 5);
+            QCOMPARE(lp.bound, std::int64_t(6 * 10 * 5));
+            QVERIFY(lp.solved);
         }
         for (int round = 0; round < 12; ++round) {
             const int n = gen.between(17, 90);
