@@ -4,6 +4,7 @@
 // Prints per round the pairs that met before, the score, its share of the
 // first round's score and the time Improve took.
 
+#include "grouping/PartitionBound.h"
 #include "grouping/GroupBuilder.h"
 #include "grouping/GroupImprover.h"
 #include "grouping/GroupQuality.h"
@@ -75,7 +76,8 @@ bool runRounds(int people, int rounds, double minShare)
     const std::vector<int> numbers = recordNumbersOf(start, records, everybody);
 
     std::printf("\n%d people, groups of 4, %d rounds\n", people, rounds);
-    std::printf("round  repeats  score      of round 1  improve s  cpu s  bound without earlier partners\n");
+    std::printf("round  repeats  score      of round 1  improve s  cpu s  bound without earlier partners"
+                "  proven best (of round 1)\n");
     PairHistory history;
     long long first = 0;
     bool met = true;
@@ -99,8 +101,18 @@ bool runRounds(int people, int rounds, double minShare)
         QString bound = QStringLiteral("-");
         if (people <= 1000)
             bound = QString::number(simpleBound(pairScoresWithout(records, history), records.size(), start.GroupSize));
-        std::printf("%5d  %7lld  %9lld  %9.1f%%  %9.2f  %5.2f  %s\n", round, repeats, score, share, seconds, cpu,
-                    qPrintable(bound));
+        // The linear program over groups proves how far any grouping that
+        // keeps earlier partners apart can go: a round below 85% may be the pool.
+        QString proven = QStringLiteral("-");
+        if (people <= 150) {
+            const std::vector<int> scores = pairScoresWithout(records, history);
+            const long long best =
+                partitionBound(scores, int(records.size()), start.NumGroups, start.GroupSize).bound;
+            proven = QStringLiteral("%1 (%2%)").arg(best).arg(first > 0 ? 100.0 * double(best) / double(first) : 100.0,
+                                                             0, 'f', 1);
+        }
+        std::printf("%5d  %7lld  %9lld  %9.1f%%  %9.2f  %5.2f  %30s  %s\n", round, repeats, score, share, seconds, cpu,
+                    qPrintable(bound), qPrintable(proven));
         if (minShare > 0 && (repeats > 0 || share < minShare))
             met = false;
         history.addGroups(groupsAsRecords(improved, placed));
