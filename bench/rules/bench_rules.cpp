@@ -38,32 +38,6 @@ using Clock = std::chrono::steady_clock;
 
 double secondsSince(Clock::time_point start) { return std::chrono::duration<double>(Clock::now() - start).count(); }
 
-// Spread rules that no grouping can meet because people kept together hold
-// more of the trait than a group may: the bench draws its pairs at random.
-std::vector<bool> unmeetable(const RuleSet &rules, const std::vector<ProfileRecord> &pool, int numGroups)
-{
-    std::vector<bool> result(rules.rules.size(), false);
-    for (std::size_t i = 0; i < rules.rules.size(); ++i) {
-        const GroupRule &spread = rules.rules[i];
-        if (spread.kind != RuleKind::Spread || !spread.enabled)
-            continue;
-        int holders = 0;
-        for (const ProfileRecord &r : pool)
-            holders += hasTrait(r, spread.trait) ? 1 : 0;
-        const int most = (holders + numGroups - 1) / numGroups;
-        for (const GroupRule &together : rules.rules) {
-            if (together.kind != RuleKind::KeepTogether || !together.enabled)
-                continue;
-            int held = 0;
-            for (const int record : together.records)
-                held += hasTrait(pool[std::size_t(record - 1)], spread.trait) ? 1 : 0;
-            if (held > most)
-                result[i] = true;
-        }
-    }
-    return result;
-}
-
 struct Outcome {
     double seconds = 0;
     std::int64_t score = 0;
@@ -93,7 +67,10 @@ Outcome run(const GroupTable &start, const std::vector<ProfileRecord> &pool, con
     Outcome outcome;
     outcome.seconds = secondsSince(begin);
     outcome.cpu = double(std::clock() - cpuBegin) / CLOCKS_PER_SEC;
-    const std::vector<bool> cannot = unmeetable(rules, pool, start.NumGroups);
+    // What the window and the command line would refuse as never to be met.
+    std::vector<bool> cannot(rules.rules.size(), false);
+    for (const RuleProblem &problem : infeasibleRules(rules, start, pool, recordNumbersOf(start, pool, everybody), {}))
+        cannot[std::size_t(problem.rule)] = true;
     const QualityReport report = assessGroups(improved);
     outcome.score = report.total.score;
     outcome.lowest = report.groups.empty() ? 0 : report.groups.front().score;
@@ -106,7 +83,7 @@ Outcome run(const GroupTable &start, const std::vector<ProfileRecord> &pool, con
         outcome.unmeetable += !status.met && never;
         if (!status.met && outcome.broken.size() < 2000)
             outcome.broken += QStringLiteral("\n    broken%1: %2 (%3)")
-                                  .arg(never ? QStringLiteral(" (cannot be met: kept together)") : QString(),
+                                  .arg(never ? QStringLiteral(" (cannot be met)") : QString(),
                                        status.text, status.detail.left(120));
     }
     return outcome;
@@ -123,14 +100,32 @@ int freshRecord(std::mt19937 &random, int n, std::set<int> &used)
     }
 }
 
-RuleSet makeRules(int n, int apart, int together, const QString &traitRules, bool lift, std::mt19937 &random)
+// As a user would after being told: no pair kept together shares a trait
+// that is to be spread, which could make the spread impossible.
+RuleSet makeRules(const std::vector<ProfileRecord> &pool, int apart, int together, const QString &traitRules, bool lift,
+                  std::mt19937 &random)
 {
+    const int n = int(pool.size());
+    const RuleSet spreads = parseRules(traitRules).rules;
+    const auto shareSpreadTrait = [&](int a, int b) {
+        for (const GroupRule &rule : spreads.rules) {
+            if (rule.kind == RuleKind::Spread && hasTrait(pool[std::size_t(a - 1)], rule.trait)
+                && hasTrait(pool[std::size_t(b - 1)], rule.trait))
+                return true;
+        }
+        return false;
+    };
     QString text = traitRules;
     std::set<int> used;
     for (int i = 0; i < apart; ++i)
         text += QStringLiteral("apart %1 %2\n").arg(freshRecord(random, n, used)).arg(freshRecord(random, n, used));
-    for (int i = 0; i < together; ++i)
-        text += QStringLiteral("together %1 %2\n").arg(freshRecord(random, n, used)).arg(freshRecord(random, n, used));
+    for (int i = 0; i < together; ++i) {
+        const int a = freshRecord(random, n, used);
+        int b = freshRecord(random, n, used);
+        while (shareSpreadTrait(a, b))
+            b = freshRecord(random, n, used);
+        text += QStringLiteral("together %1 %2\n").arg(a).arg(b);
+    }
     if (lift)
         text += QStringLiteral("lift-weakest\n");
     const RulesText parsed = parseRules(text);
@@ -145,7 +140,7 @@ void scenario(const char *name, int n, int apart, int together, const QString &t
         PoolGenerator generator{std::uint32_t(seed)};
         const std::vector<ProfileRecord> pool = generator.pool(n, {});
         std::mt19937 random{std::uint32_t(seed)};
-        const RuleSet rules = makeRules(n, apart, together, traitRules, lift, random);
+        const RuleSet rules = makeRules(pool, apart, together, traitRules, lift, random);
         const GroupTable start = buildGroups(pool, SizeOption::PeoplePerGroup, 4);
         const Outcome plain = run(start, pool, rules, false);
         const Outcome ruled = run(start, pool, rules, true);
