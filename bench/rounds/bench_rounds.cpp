@@ -20,6 +20,7 @@
 #include <ctime>
 #include <functional>
 #include <cstdlib>
+#include <cstring>
 #include <numeric>
 
 using namespace quorvia;
@@ -67,9 +68,10 @@ long long simpleBound(const std::vector<int> &scores, std::size_t n, int size)
 }
 
 // Returns false when a round repeated a pair or fell under `minShare` of the first.
-bool runRounds(int people, int rounds, double minShare)
+bool runRounds(int people, int rounds, double minShare, std::uint32_t seed = 2026,
+               testing::TraitStyle style = testing::TraitStyle::Realistic)
 {
-    const std::vector<ProfileRecord> records = testing::PoolGenerator(2026).pool(people, {});
+    const std::vector<ProfileRecord> records = testing::PoolGenerator(seed).pool(people, {style});
     std::vector<int> everybody(records.size());
     std::iota(everybody.begin(), everybody.end(), 1);
     const GroupTable start = buildGroups(records, SizeOption::PeoplePerGroup, 4);
@@ -124,8 +126,11 @@ bool runRounds(int people, int rounds, double minShare)
 
 int main(int argc, char **argv)
 {
-    if (argc > 1) {  // one size only: bench_rounds PEOPLE ROUNDS
-        runRounds(std::atoi(argv[1]), argc > 2 ? std::atoi(argv[2]) : 5, 0);
+    if (argc > 1) {  // one size only: bench_rounds PEOPLE [ROUNDS [SEED [dense]]]
+        runRounds(std::atoi(argv[1]), argc > 2 ? std::atoi(argv[2]) : 5, 0,
+                  argc > 3 ? std::uint32_t(std::atoi(argv[3])) : 2026,
+                  argc > 4 && std::strcmp(argv[4], "dense") == 0 ? testing::TraitStyle::Dense
+                                                                  : testing::TraitStyle::Realistic);
         return 0;
     }
     const bool small = runRounds(120, 5, 85.0);
