@@ -167,7 +167,10 @@ private:
     }
 
     // Halves for every pair, untuned: in large groups tuning gains little
-    // and every person would have hundreds of partners to tune.
+    // and every person would have hundreds of partners to tune. A person's
+    // count is the sum of their `take` highest scores, read off the row by
+    // counting; where groups may be smaller only gains count, so the sum
+    // stops at the last score above 0 (zeros add nothing either way).
     std::int64_t halves() const
     {
         const grouping::PairScan scan(people_);
@@ -175,14 +178,16 @@ private:
         const int take = std::min(take_, n_ - 1);
         grouping::forRowsInParts(n_, [&](int part, int parts) {
             grouping::PairScan::Row row;
-            std::vector<int> best;
             std::int64_t sum = 0;
             for (int p = part; p < n_; p += parts) {
-                scan.best(p, take, &best, row);
-                for (int q : best) {
-                    const int score = grouping::pairScore(people_[std::size_t(p)], people_[std::size_t(q)]);
-                    sum += everyoneFull_ ? score : std::max(score, 0);
+                int counted = take;
+                if (!everyoneFull_) {
+                    std::int64_t total = 0;
+                    int negatives = 0;
+                    scan.rowTotals(p, &total, &negatives, row);
+                    counted = std::min(take, n_ - 1 - negatives);
                 }
+                sum += scan.topSum(p, counted, row);
             }
             sums[std::size_t(part)] = sum;
         });
