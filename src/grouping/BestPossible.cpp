@@ -109,8 +109,11 @@ public:
         const int rounds = int(std::clamp<std::size_t>(kRoundWork / std::max<std::size_t>(1, half_.size()), 12, kRounds));
         const double decay = std::pow(kStepDecay, double(kRounds) / double(rounds));
         for (int round = 0; round < rounds; ++round) {
-            for (std::size_t e = 0; e < half_.size(); ++e)
+            for (std::size_t e = 0; e < half_.size(); ++e) {
                 shift_[e] -= step * (double(counted_[2 * e]) - double(counted_[2 * e + 1]));
+                share_[std::size_t(at_[2 * e])] = half_[e] + shift_[e];
+                share_[std::size_t(at_[2 * e + 1])] = half_[e] - shift_[e];
+            }
             best = std::min(best, evaluate());
             step *= decay;
         }
@@ -160,13 +163,19 @@ private:
         for (int p = 0; p < n_; ++p)
             incidentFrom_[std::size_t(p) + 1] += incidentFrom_[std::size_t(p)];
         incident_.assign(2 * all.size(), 0);
+        share_.assign(2 * all.size(), 0.0);
+        at_.assign(2 * all.size(), 0);
         std::vector<int> filled(incidentFrom_.begin(), incidentFrom_.end() - 1);
         half_.clear();
         for (const auto &[p, q] : all) {
             const int e = int(half_.size());
-            incident_[std::size_t(filled[std::size_t(p)]++)] = 2 * e;
-            incident_[std::size_t(filled[std::size_t(q)]++)] = 2 * e + 1;
             half_.push_back(grouping::pairScore(people_[std::size_t(p)], people_[std::size_t(q)]) / 2.0);
+            at_[2 * std::size_t(e)] = filled[std::size_t(p)]++;
+            at_[2 * std::size_t(e) + 1] = filled[std::size_t(q)]++;
+            for (int side = 2 * e; side <= 2 * e + 1; ++side) {
+                incident_[std::size_t(at_[std::size_t(side)])] = side;
+                share_[std::size_t(at_[std::size_t(side)])] = half_.back();
+            }
         }
         shift_.assign(half_.size(), 0.0);
         counted_.assign(2 * half_.size(), 0);
@@ -220,8 +229,7 @@ private:
             int kept = 0;
             for (int i = from; i < to; ++i) {
                 const int side = incident_[std::size_t(i)];
-                const auto e = std::size_t(side >> 1);
-                const double share = side & 1 ? half_[e] - shift_[e] : half_[e] + shift_[e];
+                const double share = share_[std::size_t(i)];
                 if (kept == take_ && !higher(share, side, top[std::size_t(kept) - 1]))
                     continue;
                 int j = kept < take_ ? kept++ : kept - 1;
@@ -267,6 +275,10 @@ private:
     std::vector<std::uint8_t> counted_;  // per side: the person counts the pair's share
     std::vector<int> incidentFrom_;      // person p's sides are incident_[from[p] .. from[p + 1])
     std::vector<int> incident_;
+    // Beside each of incident_: that side's share, kept so that a person's
+    // shares are read in a row rather than from pairs all over memory.
+    std::vector<double> share_;
+    std::vector<int> at_;  // per side: where it lies in incident_
     std::vector<double> rest_;
 };
 
