@@ -195,14 +195,27 @@ private:
             grouping::PairScan::Row row;
             std::int64_t sum = 0;
             for (int p = part; p < n_; p += parts) {
-                int counted = take;
-                if (!everyoneFull_) {
+                if (everyoneFull_) {
+                    sum += scan.topSum(p, take, row);
+                    continue;
+                }
+                // Mostly the window around the take-th score also tells how
+                // many scores lie above 0; otherwise they are counted.
+                const grouping::PairScan::RankWindow window = scan.window(p, take, row);
+                const int zeroAt = kEntryOfZero - window.first + 1;
+                int positives = -1;
+                if (zeroAt < 0)
+                    positives = take;
+                else if (zeroAt < grouping::PairScan::kWindow)
+                    positives = window.above[zeroAt];
+                std::int64_t top = 0;
+                if (positives < 0 || !grouping::PairScan::topSumIn(window, std::min(take, positives), &top)) {
                     std::int64_t total = 0;
                     int negatives = 0;
                     scan.rowTotals(p, &total, &negatives, row);
-                    counted = std::min(take, n_ - 1 - negatives);
+                    top = scan.topSum(p, std::min(take, n_ - 1 - negatives), row);
                 }
-                sum += scan.topSum(p, counted, row);
+                sum += top;
             }
             sums[std::size_t(part)] = sum;
         });
@@ -260,7 +273,8 @@ private:
         return total;
     }
 
-    static constexpr int kTunedUpTo = 12;  // partners per person
+    static constexpr int kTunedUpTo = 12;
+    static constexpr int kEntryOfZero = 44;  // a row's entries are score + 44  // partners per person
     static constexpr std::size_t kRounds = 120;
     static constexpr std::size_t kRoundWork = 20000000;  // pairs times rounds
     static constexpr double kFirstStep = 1.0;
