@@ -273,8 +273,8 @@ private:
         return total;
     }
 
-    static constexpr int kTunedUpTo = 12;
-    static constexpr int kEntryOfZero = 44;  // a row's entries are score + 44  // partners per person
+    static constexpr int kTunedUpTo = 12;  // partners per person
+    static constexpr int kEntryOfZero = 44;  // a scanned row's entries are score + 44
     static constexpr std::size_t kRounds = 120;
     static constexpr std::size_t kRoundWork = 20000000;  // pairs times rounds
     static constexpr double kFirstStep = 1.0;
