@@ -106,11 +106,14 @@ public:
         double best = evaluate();
         double step = kFirstStep;
         // Fewer rounds for many pairs, the steps shrinking as far in the end.
-        const int rounds = int(std::clamp<std::size_t>(kRoundWork / std::max<std::size_t>(1, pairs_.size()), 12, kRounds));
+        const int rounds = int(std::clamp<std::size_t>(kRoundWork / std::max<std::size_t>(1, half_.size()), 12, kRounds));
         const double decay = std::pow(kStepDecay, double(kRounds) / double(rounds));
         for (int round = 0; round < rounds; ++round) {
-            for (std::size_t e = 0; e < pairs_.size(); ++e)
-                pairs_[e].shift -= step * (double(pairs_[e].countedByFirst) - double(pairs_[e].countedBySecond));
+            for (std::size_t e = 0; e < half_.size(); ++e) {
+                shift_[e] -= step * (double(counted_[2 * e]) - double(counted_[2 * e + 1]));
+                share_[std::size_t(at_[2 * e])] = half_[e] + shift_[e];
+                share_[std::size_t(at_[2 * e + 1])] = half_[e] - shift_[e];
+            }
             best = std::min(best, evaluate());
             step *= decay;
         }
@@ -119,13 +122,6 @@ public:
     }
 
 private:
-    struct Pair {
-        int first, second;
-        double half;   // half the pair's score
-        double shift;  // moved from the second person's share to the first's
-        bool countedByFirst = false, countedBySecond = false;
-    };
-
     void findPartners()
     {
         const int partners = std::min(n_ - 1, std::max(2 * take_ + 8, 24));
@@ -158,16 +154,38 @@ private:
                 all.push_back({std::min(p, q), std::max(p, q)});
         std::sort(all.begin(), all.end());
         all.erase(std::unique(all.begin(), all.end()), all.end());
-        incident_.assign(std::size_t(n_), {});
+        // Each person's pairs side by side, in pair order.
+        incidentFrom_.assign(std::size_t(n_) + 1, 0);
         for (const auto &[p, q] : all) {
-            incident_[std::size_t(p)].push_back(int(pairs_.size()));
-            incident_[std::size_t(q)].push_back(int(pairs_.size()));
-            pairs_.push_back(Pair{p, q, grouping::pairScore(people_[std::size_t(p)], people_[std::size_t(q)]) / 2.0, 0.0});
+            ++incidentFrom_[std::size_t(p) + 1];
+            ++incidentFrom_[std::size_t(q) + 1];
         }
+        for (int p = 0; p < n_; ++p)
+            incidentFrom_[std::size_t(p) + 1] += incidentFrom_[std::size_t(p)];
+        incident_.assign(2 * all.size(), 0);
+        share_.assign(2 * all.size(), 0.0);
+        at_.assign(2 * all.size(), 0);
+        std::vector<int> filled(incidentFrom_.begin(), incidentFrom_.end() - 1);
+        half_.clear();
+        for (const auto &[p, q] : all) {
+            const int e = int(half_.size());
+            half_.push_back(grouping::pairScore(people_[std::size_t(p)], people_[std::size_t(q)]) / 2.0);
+            at_[2 * std::size_t(e)] = filled[std::size_t(p)]++;
+            at_[2 * std::size_t(e) + 1] = filled[std::size_t(q)]++;
+            for (int side = 2 * e; side <= 2 * e + 1; ++side) {
+                incident_[std::size_t(at_[std::size_t(side)])] = side;
+                share_[std::size_t(at_[std::size_t(side)])] = half_.back();
+            }
+        }
+        shift_.assign(half_.size(), 0.0);
+        counted_.assign(2 * half_.size(), 0);
     }
 
     // Halves for every pair, untuned: in large groups tuning gains little
-    // and every person would have hundreds of partners to tune.
+    // and every person would have hundreds of partners to tune. A person's
+    // count is the sum of their `take` highest scores, read off the row by
+    // counting; where groups may be smaller only gains count, so the sum
+    // stops at the last score above 0 (zeros add nothing either way).
     std::int64_t halves() const
     {
         const grouping::PairScan scan(people_);
@@ -175,14 +193,29 @@ private:
         const int take = std::min(take_, n_ - 1);
         grouping::forRowsInParts(n_, [&](int part, int parts) {
             grouping::PairScan::Row row;
-            std::vector<int> best;
             std::int64_t sum = 0;
             for (int p = part; p < n_; p += parts) {
-                scan.best(p, take, &best, row);
-                for (int q : best) {
-                    const int score = grouping::pairScore(people_[std::size_t(p)], people_[std::size_t(q)]);
-                    sum += everyoneFull_ ? score : std::max(score, 0);
+                if (everyoneFull_) {
+                    sum += scan.topSum(p, take, row);
+                    continue;
                 }
+                // Mostly the window around the take-th score also tells how
+                // many scores lie above 0; otherwise they are counted.
+                const grouping::PairScan::RankWindow window = scan.window(p, take, row);
+                const int zeroAt = kEntryOfZero - window.first + 1;
+                int positives = -1;
+                if (zeroAt < 0)
+                    positives = take;
+                else if (zeroAt < grouping::PairScan::kWindow)
+                    positives = window.above[zeroAt];
+                std::int64_t top = 0;
+                if (positives < 0 || !grouping::PairScan::topSumIn(window, std::min(take, positives), &top)) {
+                    std::int64_t total = 0;
+                    int negatives = 0;
+                    scan.rowTotals(p, &total, &negatives, row);
+                    top = scan.topSum(p, std::min(take, n_ - 1 - negatives), row);
+                }
+                sum += top;
             }
             sums[std::size_t(part)] = sum;
         });
@@ -195,47 +228,53 @@ private:
     // The bound for the present split; marks which shares each person counts.
     double evaluate()
     {
+        std::fill(counted_.begin(), counted_.end(), std::uint8_t(0));
         double total = 0;
-        std::vector<std::pair<double, int>> shares;  // (share, pair), highest first
+        // A person's `take_` highest shares as (share, side), highest first;
+        // among equal shares the lower pair. A side is 2 * pair + 1 for the
+        // second person of the pair.
+        std::vector<std::pair<double, int>> top(std::size_t(take_) + 1);
+        const auto higher = [](double share, int side, const std::pair<double, int> &than) {
+            return share != than.first ? share > than.first : side < than.second;
+        };
         for (int p = 0; p < n_; ++p) {
-            shares.clear();
-            for (int e : incident_[std::size_t(p)]) {
-                Pair &pair = pairs_[std::size_t(e)];
-                const bool first = pair.first == p;
-                shares.push_back({first ? pair.half + pair.shift : pair.half - pair.shift, e});
-                (first ? pair.countedByFirst : pair.countedBySecond) = false;
+            const int from = incidentFrom_[std::size_t(p)], to = incidentFrom_[std::size_t(p) + 1];
+            int kept = 0;
+            for (int i = from; i < to; ++i) {
+                const int side = incident_[std::size_t(i)];
+                const double share = share_[std::size_t(i)];
+                if (kept == take_ && !higher(share, side, top[std::size_t(kept) - 1]))
+                    continue;
+                int j = kept < take_ ? kept++ : kept - 1;
+                for (; j > 0 && higher(share, side, top[std::size_t(j) - 1]); --j)
+                    top[std::size_t(j)] = top[std::size_t(j) - 1];
+                top[std::size_t(j)] = {share, side};
             }
-            const auto counted = shares.begin() + std::min<std::ptrdiff_t>(take_, std::ptrdiff_t(shares.size()));
-            std::partial_sort(shares.begin(), counted, shares.end(), [](const auto &a, const auto &b) {
-                return a.first != b.first ? a.first > b.first : a.second < b.second;
-            });
-            const int others = n_ - 1 - int(shares.size());  // pairs not tuned, each at most rest_[p]
-            std::size_t next = 0;
+            const int others = n_ - 1 - (to - from);  // pairs not tuned, each at most rest_[p]
+            int next = 0;
             int restUsed = 0;
             for (int k = 0; k < take_; ++k) {
-                const bool haveShare = next < shares.size();
+                const bool haveShare = next < kept;
                 const bool haveRest = restUsed < others;
                 if (!haveShare && !haveRest)
                     break;
-                const bool useShare = haveShare && (!haveRest || shares[next].first >= rest_[std::size_t(p)]);
-                const double value = useShare ? shares[next].first : rest_[std::size_t(p)];
+                const bool useShare = haveShare && (!haveRest || top[std::size_t(next)].first >= rest_[std::size_t(p)]);
+                const double value = useShare ? top[std::size_t(next)].first : rest_[std::size_t(p)];
                 // In groups of different sizes a person may have fewer partners: only gains count.
                 if (!everyoneFull_ && value <= 0)
                     break;
                 total += value;
-                if (useShare) {
-                    Pair &pair = pairs_[std::size_t(shares[next].second)];
-                    (pair.first == p ? pair.countedByFirst : pair.countedBySecond) = true;
-                    ++next;
-                } else {
+                if (useShare)
+                    counted_[std::size_t(top[std::size_t(next++)].second)] = 1;
+                else
                     ++restUsed;
-                }
             }
         }
         return total;
     }
 
     static constexpr int kTunedUpTo = 12;  // partners per person
+    static constexpr int kEntryOfZero = 44;  // a scanned row's entries are score + 44
     static constexpr std::size_t kRounds = 120;
     static constexpr std::size_t kRoundWork = 20000000;  // pairs times rounds
     static constexpr double kFirstStep = 1.0;
@@ -245,8 +284,15 @@ private:
     const int n_;
     const int take_;
     const bool everyoneFull_;
-    std::vector<Pair> pairs_;
-    std::vector<std::vector<int>> incident_;
+    // Per pair (p < q): half its score, and the part of q's half moved to p.
+    std::vector<double> half_, shift_;
+    std::vector<std::uint8_t> counted_;  // per side: the person counts the pair's share
+    std::vector<int> incidentFrom_;      // person p's sides are incident_[from[p] .. from[p + 1])
+    std::vector<int> incident_;
+    // Beside each of incident_: that side's share, kept so that a person's
+    // shares are read in a row rather than from pairs all over memory.
+    std::vector<double> share_;
+    std::vector<int> at_;  // per side: where it lies in incident_
     std::vector<double> rest_;
 };
 

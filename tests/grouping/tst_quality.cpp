@@ -260,6 +260,16 @@ private slots:
             if (report.total.people == t.NumGroups * t.GroupSize)
                 QVERIFY(found.bound <= report.bound);
         }
+        {
+            // 16 people like what 15 others have: 1 a pair across, 0 within,
+            // in 2 groups of 16. At best 8 + 8 and 8 + 7: 120.
+            std::vector<ProfileRecord> people = gen.poolAtDensity(31, 0);
+            for (std::size_t i = 0; i < people.size(); ++i)
+                (i % 2 ? people[i].OwnAttributes : people[i].CompatibleWith)[0] = kTrue;
+            const BestPossible found = bestPossible(buildGroups(people, SizeOption::AmountOfGroups, 2));
+            QVERIFY(found.bound >= 120);
+            QVERIFY(found.bound <= (16 * 15 + 15 * 15) / 2);  // halves of everybody's 15 best
+        }
     }
 };
 
