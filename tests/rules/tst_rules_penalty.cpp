@@ -80,37 +80,15 @@ private slots:
             QCOMPARE(parsed.errorLine, 0);
             RulesPenalty penalty(parsed.rules, start, pool, numbers);
             std::vector<int> groupOf = groupsOfSlots(start);
-            std::vector<int> sizes(std::size_t(groups), 0);
-            for (const int g : groupOf)
-                sizes[std::size_t(std::max(g, 0))] += g >= 0;
             penalty.reset(groupOf, groups);
-            for (int step = 0; step < 200; ++step) {
-                const int a = generator.between(0, n - 1);
-                const int b = generator.between(0, n - 1);
-                const int g = generator.between(0, groups - 1);
-                const long long before = penalty.broken();
-                if (groupOf[std::size_t(a)] != groupOf[std::size_t(b)] && generator.chance(0.5)) {
-                    const long long predicted = penalty.swapDelta(a, b);
-                    const int ga = groupOf[std::size_t(a)];
-                    penalty.move(a, groupOf[std::size_t(b)]);
-                    penalty.move(b, ga);
-                    std::swap(groupOf[std::size_t(a)], groupOf[std::size_t(b)]);
-                    QCOMPARE(penalty.broken() - before, predicted);
-                } else if (groupOf[std::size_t(a)] != g && sizes[std::size_t(g)] < size) {
-                    const long long predicted = penalty.moveDelta(a, g);
-                    --sizes[std::size_t(groupOf[std::size_t(a)])];
-                    ++sizes[std::size_t(g)];
-                    penalty.move(a, g);
-                    groupOf[std::size_t(a)] = g;
-                    QCOMPARE(penalty.broken() - before, predicted);
-                }
+            followRandomMoves(penalty, groupOf, n, groups, size, generator, 200, [&] {
                 const GroupTable now = placed(start, groupOf);
                 bool allMet = true;
                 for (const RuleStatus &s : checkRules(parsed.rules, now, pool, recordNumbersOf(now, pool, allNumbers(pool))))
                     allMet = allMet && s.met;
                 QCOMPARE(penalty.broken() == 0, allMet);
                 QCOMPARE(penalty.culprits().empty(), allMet);
-            }
+            });
         }
     }
 
