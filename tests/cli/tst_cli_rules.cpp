@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "grouping/PoolGenerator.h"
 #include "rules/RulesFixtures.h"
 #include "support/CliRun.h"
 
@@ -8,14 +9,16 @@ using namespace quorvia;
 using namespace quorvia::testing;
 using Args = QStringList;
 
+// quorvia-cli groups with rules (--rules, the pool's own) and with earlier
+// groupings kept apart (--improve --avoid).
 class TestCliRules : public QObject {
     Q_OBJECT
 
-    QTemporaryDir dir;
+    CliFolder dir;
 
     std::tuple<int, QString, QString> cli(const QStringList &args)
     {
-        auto [status, out, err] = runCli(dir.path(), QStringList{"groups"} + args);
+        auto [status, out, err] = dir.run(Args{"groups"} + args);
         return {status, QString::fromUtf8(out), err};
     }
 
@@ -23,10 +26,16 @@ private slots:
     void initTestCase()
     {
         // No traits but Expert: Calculate deals them in list order (by last name).
-        QVERIFY(writePool(dir.filePath("team.Qvr"),
+        QVERIFY(writePool(dir.path("team.Qvr"),
                           {withTraits(person("Ann", "Adams"), {kExpert}), withTraits(person("Bo", "Brown"), {kExpert}),
                            person("Cy", "Clark"), person("Di", "Dunn")}));
-        QVERIFY(writeFile(dir.filePath("spread.txt"), "spread expert  # one per group\napart 1 3\n"));
+        QVERIFY(writeFile(dir.path("spread.txt"), "spread expert  # one per group\napart 1 3\n"));
+        QVERIFY(writePool(dir.path("class.Qvr"), PoolGenerator(5).pool(16, {})));
+        QVERIFY(writePool(dir.path("other.Qvr"), {person("No", "Body")}));
+        QCOMPARE(std::get<0>(cli({"class.Qvr", "--per-group", "4", "--csv", "-o", "week1.csv"})), 0);
+        QCOMPARE(std::get<0>(cli({"class.Qvr", "--per-group", "4", "-o", "week1.txt"})), 0);
+        QCOMPARE(std::get<0>(cli({"class.Qvr", "--per-group", "2", "--select", "1,2", "--csv", "-o", "two.csv"})), 0);
+        QCOMPARE(std::get<0>(cli({"other.Qvr", "--csv", "-o", "stranger.csv"})), 0);
     }
 
     void reportLines()
@@ -49,19 +58,19 @@ private slots:
     // The pool's own rules count unless --no-rules; plain groups never read them.
     void poolsOwnRules()
     {
-        QVERIFY(writeFile(dir.filePath("team.Qvr.rules"), "together 1 2\n"));
+        QVERIFY(writeFile(dir.path("team.Qvr.rules"), "together 1 2\n"));
         auto [status, out, err] = cli({"team.Qvr", "--per-group", "2", "--report"});
         QCOMPARE(status, 0);
         QVERIFY2(out.contains("rule\tKeep Ann Adams and Bo Brown together\tmet\n"), qPrintable(out));
         std::tie(status, out, err) = cli({"team.Qvr", "--per-group", "2", "--report", "--no-rules"});
         QVERIFY(!out.contains("rule\t"));
-        QVERIFY(writeFile(dir.filePath("team.Qvr.rules"), "togther 1 2\n"));
+        QVERIFY(writeFile(dir.path("team.Qvr.rules"), "togther 1 2\n"));
         std::tie(status, out, err) = cli({"team.Qvr", "--per-group", "2"});
         QCOMPARE(status, 0);
         std::tie(status, out, err) = cli({"team.Qvr", "--per-group", "2", "--report"});
         QCOMPARE(status, 1);
         QVERIFY2(err.contains("line 1: unknown word \"togther\""), qPrintable(err));
-        QVERIFY(QFile::remove(dir.filePath("team.Qvr.rules")));
+        QVERIFY(QFile::remove(dir.path("team.Qvr.rules")));
     }
 
     void refused_data()
@@ -88,12 +97,61 @@ private slots:
         QFETCH(Args, more);
         QFETCH(int, status);
         QFETCH(QString, says);
-        QVERIFY(writeFile(dir.filePath("bad.txt"), rules.toUtf8()));
-        QFile::remove(dir.filePath("out.txt"));
+        QVERIFY(writeFile(dir.path("bad.txt"), rules.toUtf8()));
+        QFile::remove(dir.path("out.txt"));
         const auto [code, out, err] = cli(Args{"team.Qvr", "--per-group", "2", "--rules", "bad.txt", "-o", "out.txt"} + more);
         QCOMPARE(code, status);
         QVERIFY2(err.contains(says), qPrintable(err));
-        QVERIFY(!QFile::exists(dir.filePath("out.txt")));
+        QVERIFY(!QFile::exists(dir.path("out.txt")));
+    }
+
+    // Saved CSV and exported document alike: the report gains the repeats
+    // line just before the total, which stays last; the same groups again
+    // would repeat every one of their 24 pairs.
+    void avoid_data()
+    {
+        QTest::addColumn<QString>("files");
+        QTest::newRow("csv") << "week1.csv";
+        QTest::newRow("document") << "week1.txt";
+        QTest::newRow("both") << "week1.csv,week1.txt";
+    }
+    void avoid()
+    {
+        QFETCH(QString, files);
+        const auto [status, out, err] = cli({"class.Qvr", "--per-group", "4", "--improve", "--avoid", files, "--report"});
+        QCOMPARE(status, 0);
+        const QStringList lines = out.trimmed().split('\n');
+        QCOMPARE(lines.size(), 6);
+        QVERIFY(lines.last().startsWith("total\t16\t"));
+        QVERIFY2(lines.at(4).startsWith("repeats\t"), qPrintable(out));
+        QVERIFY(lines.at(4).mid(8).toInt() < 24);
+        // Without --avoid the report is as it was.
+        QCOMPARE(std::get<1>(cli({"class.Qvr", "--per-group", "4", "--improve", "--report"})).count('\n'), 5);
+    }
+
+    void faults_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("no improve") << QStringList{"class.Qvr", "--avoid", "week1.csv"} << 2 << "--avoid needs --improve";
+        QTest::newRow("missing") << QStringList{"class.Qvr", "--improve", "--avoid", "gone.csv"} << 1 << "gone.csv";
+        QTest::newRow("empty name") << QStringList{"class.Qvr", "--improve", "--avoid", "week1.csv,"} << 2
+                                    << "file names separated by commas";
+        QTest::newRow("stranger") << QStringList{"class.Qvr", "--improve", "--avoid", "stranger.csv"} << 1
+                                  << "stranger.csv: Line 2: no one in the pool is \"Body, No\"";
+        QTest::newRow("outside the selection") << QStringList{"class.Qvr", "--select", "3,4,5", "--improve", "--avoid", "two.csv"}
+                                               << 1 << "two.csv: none of its people take part";
+    }
+    void faults()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(int, status);
+        QFETCH(QString, message);
+        const auto [code, out, err] = cli(args);
+        QCOMPARE(code, status);
+        QVERIFY2(err.contains(message), qPrintable(err));
+        QVERIFY(out.isEmpty());
     }
 };
 

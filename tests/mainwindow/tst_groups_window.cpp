@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "arrangement/GroupArrangement.h"
 #include "csv/GroupsFile.h"
-#include "dialogs/FileDialog.h"
-#include "dialogs/MessageBox.h"
 #include "dialogs/TextPrompt.h"
 #include "grouping/GroupListing.h"
 #include "grouping/PoolGenerator.h"
@@ -10,6 +8,7 @@
 #include "profiles/ProfilesWindow.h"
 #include "rounds/RoundsFile.h"
 #include "support/PoolFixtures.h"
+#include "support/WindowSeams.h"
 
 #include <QtTest>
 #include <QtWidgets>
@@ -24,31 +23,20 @@ class TestGroupsWindow : public QObject {
     QTemporaryDir dir;
     QString poolPath;
 
-    void calculate(MainWindow &window, const QString &perGroup)
-    {
-        window.findChild<QRadioButton *>("optPeoplePerGroup")->click();
-        auto *box = window.findChild<QLineEdit *>("txtPeoplePerGroup");
-        box->clear();
-        QTest::keyClicks(box, perGroup);
-        QTest::mouseClick(window.findChild<QPushButton *>("cmdCalculate"), Qt::LeftButton);
-    }
     QString status(MainWindow &window) { return window.statusBar()->currentMessage(); }
 
 private slots:
     void initTestCase()
     {
-        MessageBox::setTestMode(true);
-        FileDialog::setTestMode(true);
+        useSeams();
         poolPath = dir.filePath("class.Qvr");
         QVERIFY(writePool(poolPath, PoolGenerator(11).pool(16, {})));
         QVERIFY(writePool(dir.filePath("other.Qvr"), PoolGenerator(12).pool(5, {})));
     }
     void cleanup()
     {
-        QCOMPARE(MessageBox::pendingAnswers(), 0);
-        QCOMPARE(FileDialog::pendingChoices(), 0);
         QCOMPARE(TextPrompt::pendingAnswers(), 0);
-        MessageBox::clearShownBoxes();
+        checkSeamsUsedUp();
     }
 
     // Arranged and pinned groups come back from the file exactly, and the
@@ -57,7 +45,7 @@ private slots:
     {
         MainWindow window(poolPath);
         QVERIFY(window.startUp());
-        calculate(window, "4");
+        calculateGroups(window, "4");
         GroupArrangement &arrangement = *window.arrangement();
         QVERIFY(arrangement.swap({0, 0}, {1, 1}).isEmpty());
         arrangement.setPersonPinned({2, 1}, true);
@@ -66,7 +54,7 @@ private slots:
 
         // Cancel keeps everything; Discard lets Calculate go on.
         MessageBox::queueAnswer(MessageBox::Cancel);
-        calculate(window, "4");
+        calculateGroups(window, "4");
         QCOMPARE(window.Groups.slotRecords, arranged.slotRecords);
         QCOMPARE(MessageBox::shownBoxes().back().style, MessageBox::Style::SaveDiscardCancel);
         QVERIFY(MessageBox::shownBoxes().back().text.contains("calculating new groups"));
@@ -79,7 +67,7 @@ private slots:
         // Save from the question, then quitting asks no more.
         MessageBox::queueAnswer(MessageBox::Save);
         FileDialog::queueChoice(dir.filePath("week1"));
-        calculate(window, "4");
+        calculateGroups(window, "4");
         const QByteArray saved = readFile(dir.filePath("week1.csv"));
         QVERIFY(saved.contains("Record,Pinned,Group pinned,Pool") && saved.contains(",yes,,class.Qvr"));
         QVERIFY(!arrangement.hasUnsavedChanges());
@@ -135,7 +123,7 @@ private slots:
         QFile::remove(roundsPathFor(poolPath));
         MainWindow window(poolPath);
         QVERIFY(window.startUp());
-        calculate(window, "4");
+        calculateGroups(window, "4");
         auto *repeats = window.findChild<QLabel *>("lblRepeats");
         QVERIFY(repeats->isHidden());
         TextPrompt::queueText("Week 1");
@@ -209,7 +197,7 @@ private slots:
         MainWindow second(path);
         MessageBox::queueAnswer(MessageBox::Yes);
         QVERIFY(second.startUp() && second.poolIsReadOnly());
-        calculate(second, "4");
+        calculateGroups(second, "4");
         MessageBox::queueAnswer(MessageBox::Ok);
         second.findChild<QAction *>("mnuAddRound")->trigger();
         second.findChild<QAction *>("mnuRules")->trigger();
@@ -238,7 +226,7 @@ private slots:
         QVERIFY(writeFile(roundsPathFor(path), "round 2026-01-05 W1\ngroup 1 2 3\ngroup 4 5 6\n"));
         MainWindow window(path);
         QVERIFY(window.startUp());
-        calculate(window, "3");
+        calculateGroups(window, "3");
         ProfilesWindow *editor = window.profilesWindow();
         editor->loadFirstRecord();
         editor->findChild<QPushButton *>("cmdNext")->click();

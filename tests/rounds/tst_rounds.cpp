@@ -198,32 +198,14 @@ private slots:
             return countRepeats(placed, at, history).total;
         };
         QCOMPARE(penalty.broken(), fresh());
-        for (int step = 0; step < 300; ++step) {
-            const int a = int(random.bounded(people));
-            const int b = int(random.bounded(people));
-            const long long before = penalty.broken();
-            if (step % 2 && groupOf[std::size_t(a)] != groupOf[std::size_t(b)]) {
-                const long long delta = penalty.swapDelta(a, b);
-                const int ga = groupOf[std::size_t(a)];
-                penalty.move(a, groupOf[std::size_t(b)]);
-                penalty.move(b, ga);
-                std::swap(groupOf[std::size_t(a)], groupOf[std::size_t(b)]);
-                QCOMPARE(penalty.broken(), before + delta);
-            } else {
-                const int g = int(random.bounded(numGroups));
-                if (g == groupOf[std::size_t(a)])
-                    continue;
-                const long long delta = penalty.moveDelta(a, g);
-                penalty.move(a, g);
-                groupOf[std::size_t(a)] = g;
-                QCOMPARE(penalty.broken(), before + delta);
-            }
+        PoolGenerator moves(7);
+        followRandomMoves(penalty, groupOf, people, numGroups, people, moves, 300, [&] {
             QCOMPARE(penalty.broken(), fresh());
             for (const int p : penalty.culprits())
                 QVERIFY(penalty.moveDelta(p, (groupOf[std::size_t(p)] + 1) % numGroups) != 0
                         || penalty.broken() > 0);
             QCOMPARE(penalty.culprits().empty(), penalty.broken() == 0);
-        }
+        });
     }
 
     // A rule met comes before any number of earlier partners: three kept

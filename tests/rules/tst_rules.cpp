@@ -135,13 +135,6 @@ private slots:
         QVERIFY(staleReason(peopleRule(RuleKind::KeepApart, {1, 5}, pool), after).contains("no longer holds Ed Fox"));
     }
 
-    void plainWords()
-    {
-        QCOMPARE(ruleText(peopleRule(RuleKind::KeepApart, {1, 2}, pool), pool), "Keep Ann Lee and Bo Chen apart");
-        QCOMPARE(ruleText(peopleRule(RuleKind::KeepTogether, {1, 2, 3}, pool), pool),
-                 "Keep Ann Lee, Bo Chen and Cy Dee together");
-    }
-
     void checking_data()
     {
         QTest::addColumn<int>("kind");
