@@ -86,8 +86,9 @@ QString improveArrangement(QWidget *parent, GroupArrangement &arrangement, bool 
     ticker.stop();
     QApplication::restoreOverrideCursor();
     // The window Improve was started from gets the keyboard back (Ctrl+Z
-    // straight away), unless the user went elsewhere meanwhile.
-    const bool dialogActive = progress.isVisible() && QApplication::activeWindow() == &progress;
+    // straight away), unless the user went elsewhere meanwhile; also after
+    // Cancel, which hides the dialog before this point.
+    const bool dialogActive = QApplication::activeWindow() == &progress;
     progress.hide();
     if (dialogActive && parent)
         parent->window()->activateWindow();

@@ -147,19 +147,26 @@ void Improver<Count>::findNeighbours()
     stamp_.assign(std::size_t(groups_), 0);
 }
 
+template <typename Count>
+bool Improver<Count>::allOtherGroups(int own, std::vector<int> *out) const
+{
+    out->clear();
+    if (groups_ > kAllGroups)
+        return false;
+    for (int g = 0; g < groups_; ++g) {
+        if (g != own)
+            out->push_back(g);
+    }
+    return true;
+}
+
 // The groups worth trying for p, p's own group excluded.
 template <typename Count>
 void Improver<Count>::candidates(int p, std::vector<int> *out)
 {
-    out->clear();
     const int own = group_[std::size_t(p)];
-    if (groups_ <= kAllGroups) {
-        for (int g = 0; g < groups_; ++g) {
-            if (g != own)
-                out->push_back(g);
-        }
+    if (allOtherGroups(own, out))
         return;
-    }
     ++stampValue_;
     stamp_[std::size_t(own)] = stampValue_;
     const int *first = neighbours_.data() + std::size_t(p) * std::size_t(neighbourCount_);
@@ -210,6 +217,7 @@ ImproveResult Improver<Count>::finish()
     template bool Improver<Count>::stopped(); \
     template void Improver<Count>::findNeighbours(); \
     template void Improver<Count>::candidates(int, std::vector<int> *); \
+    template bool Improver<Count>::allOtherGroups(int, std::vector<int> *) const; \
     template void Improver<Count>::keep(); \
     template void Improver<Count>::backToKept(); \
     template ImproveResult Improver<Count>::finish();

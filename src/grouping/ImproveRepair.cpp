@@ -67,15 +67,9 @@ void Improver<Count>::repair()
 template <typename Count>
 void Improver<Count>::repairGroups(int p, std::vector<int> *out, bool helpfulOnly)
 {
-    out->clear();
     const int own = group_[std::size_t(p)];
-    if (groups_ <= kAllGroups) {
-        for (int g = 0; g < groups_; ++g) {
-            if (g != own)
-                out->push_back(g);
-        }
+    if (allOtherGroups(own, out))
         return;
-    }
     std::vector<int> helpful;
     penalty_->helpfulGroups(slot_[std::size_t(p)], &helpful);
     work_ += std::ptrdiff_t(helpful.size());

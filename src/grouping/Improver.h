@@ -61,6 +61,8 @@ private:
     // ------------------------------------------------------------ neighbours
     void findNeighbours();
     void candidates(int p, std::vector<int> *out);
+    // Every group but `own`, when the groups are few enough to try them all.
+    bool allOtherGroups(int own, std::vector<int> *out) const;
 
     // ------------------------------------------------------------ local search
 
