@@ -1,10 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "grouping/PartitionBound.h"
 
+#include "grouping/GroupPricing.h"
+
 #include <glpk.h>
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <limits>
 #include <set>
 
@@ -23,35 +26,27 @@
 // groups). The search for r* is exact (or, where its work ran out, bounded
 // from above), so whatever the prices, the figure holds; when no group has
 // a positive value left it equals the program's optimum.
+//
+// The prices are taken from the interior of the program's optimal face
+// (GLPK's interior-point method), not from a vertex: vertex prices jump from
+// round to round in such degenerate programs, and the search then needs many
+// more rounds.
 
 namespace quorvia {
 namespace {
 
-constexpr double kGain = 1e-6;  // a group must be worth at least this much to be added
-constexpr double kNone = -std::numeric_limits<double>::infinity();
+using grouping::GroupPricing;
 
+constexpr double kGain = 1e-6;  // a group must be worth at least this much to be added
 constexpr int kMaxRounds = 400;
+constexpr int kStartingDescents = 6;
 
 class ColumnGeneration {
 public:
     ColumnGeneration(const std::vector<int> &scores, int n, int groups, int groupSize, long long work)
         : scores_(scores), work_(std::max(0LL, work)), n_(n), groups_(std::min(groups, n)), size_(std::min(groupSize, n)),
-          price_(std::size_t(n), 0.0)
+          pricing_(scores, n, std::max(0, size_)), price_(std::size_t(n), 0.0)
     {
-        // For each person, half the sum of their r highest positive scores:
-        // what r more partners could add at most, a pair's score split in two.
-        halfTop_.assign(std::size_t(n_), std::vector<double>(std::size_t(size_), 0.0));
-        std::vector<int> row;
-        for (int p = 0; p < n_; ++p) {
-            row.clear();
-            for (int q = 0; q < n_; ++q)
-                if (q != p && score(p, q) > 0)
-                    row.push_back(score(p, q));
-            std::sort(row.begin(), row.end(), std::greater<>());
-            for (int r = 1; r < size_; ++r)
-                halfTop_[std::size_t(p)][std::size_t(r)] = halfTop_[std::size_t(p)][std::size_t(r - 1)]
-                    + (std::size_t(r) <= row.size() ? row[std::size_t(r - 1)] / 2.0 : 0.0);
-        }
     }
 
     ~ColumnGeneration()
@@ -79,34 +74,23 @@ public:
         for (int round = 0; round < kMaxRounds && work < roundsWork; ++round) {
             if (!solve())
                 return result;
-            if (addColumns(greedyGroups()))
+            if (addColumns(pricing_.improveFrom(starts(), kGain, work)))
                 continue;
-            const Search found = search(roundsWork - work);
+            const GroupPricing::Found found = pricing_.exact(roundsWork - work, kGain);
             work += found.work;
             result.bound = std::min(result.bound, proven(found));
-            if (!addColumns(found.columns)) {
-                result.solved = found.unexplored == kNone;
+            if (!addColumns(found.groups)) {
+                result.solved = found.unexplored == -std::numeric_limits<double>::infinity();
                 return result;
             }
         }
         if (!solve())
             return result;
-        result.bound = std::min(result.bound, proven(search(work_ - roundsWork)));
+        result.bound = std::min(result.bound, proven(pricing_.exact(work_ - std::min(work, roundsWork), kGain)));
         return result;
     }
 
 private:
-    struct Column {
-        double value;  // at the present prices
-        std::vector<int> people;  // ascending
-    };
-    struct Search {
-        double best = 0;  // the highest value of a group found, or 0
-        double unexplored = kNone;  // no group left unexplored is worth more than this
-        long long work = 0;
-        std::vector<Column> columns;  // groups worth adding
-    };
-
     int score(int p, int q) const { return scores_[std::size_t(p) * std::size_t(n_) + std::size_t(q)]; }
 
     void startingColumns()
@@ -135,13 +119,84 @@ private:
                 addColumn(people);
         for (int p = 0; p < n_; ++p)
             addColumn({p});
+        // Good groupings give the program good columns, and so a good value,
+        // from the start.
+        std::uint32_t seed = 12345;
+        for (int d = 0; d < kStartingDescents && std::int64_t(groups_) * size_ >= n_; ++d)
+            for (const auto &people : descentFromShuffle(seed))
+                addColumn(people);
+    }
+
+    // A grouping into K groups of near-equal size dealt in a shuffled order,
+    // then improved by moving one person or swapping two while that gains.
+    std::vector<std::vector<int>> descentFromShuffle(std::uint32_t &seed) const
+    {
+        std::vector<int> order(static_cast<std::size_t>(n_));
+        for (int p = 0; p < n_; ++p)
+            order[std::size_t(p)] = p;
+        for (int p = n_ - 1; p > 0; --p) {
+            seed = seed * 1664525u + 1013904223u;
+            std::swap(order[std::size_t(p)], order[std::size_t(seed % std::uint32_t(p + 1))]);
+        }
+        const int k = groups_;
+        std::vector<int> groupOf(static_cast<std::size_t>(n_)), count(static_cast<std::size_t>(k), 0);
+        for (int i = 0; i < n_; ++i) {
+            groupOf[std::size_t(order[std::size_t(i)])] = i % k;
+            ++count[std::size_t(i % k)];
+        }
+        std::vector<long long> link(std::size_t(n_) * std::size_t(k), 0);  // each person's scores with each group
+        auto with = [&](int p, int g) -> long long & { return link[std::size_t(p) * std::size_t(k) + std::size_t(g)]; };
+        for (int p = 0; p < n_; ++p)
+            for (int q = 0; q < n_; ++q)
+                if (q != p)
+                    with(p, groupOf[std::size_t(q)]) += score(p, q);
+        auto moveTo = [&](int p, int g) {
+            const int from = groupOf[std::size_t(p)];
+            for (int q = 0; q < n_; ++q) {
+                if (q != p) {
+                    with(q, from) -= score(q, p);
+                    with(q, g) += score(q, p);
+                }
+            }
+            --count[std::size_t(from)];
+            ++count[std::size_t(g)];
+            groupOf[std::size_t(p)] = g;
+        };
+        for (bool better = true; better;) {
+            better = false;
+            for (int p = 0; p < n_; ++p) {
+                const int from = groupOf[std::size_t(p)];
+                for (int g = 0; g < k; ++g) {
+                    if (g != from && count[std::size_t(g)] < size_ && with(p, g) > with(p, from)) {
+                        moveTo(p, g);
+                        better = true;
+                        break;
+                    }
+                }
+            }
+            for (int p = 0; p < n_; ++p) {
+                for (int q = p + 1; q < n_; ++q) {
+                    const int gp = groupOf[std::size_t(p)], gq = groupOf[std::size_t(q)];
+                    if (gp != gq && with(p, gq) - with(p, gp) + with(q, gp) - with(q, gq) - 2LL * score(p, q) > 0) {
+                        moveTo(p, gq);
+                        moveTo(q, gp);
+                        better = true;
+                    }
+                }
+            }
+        }
+        std::vector<std::vector<int>> grouping(static_cast<std::size_t>(k));
+        for (int p = 0; p < n_; ++p)
+            grouping[std::size_t(groupOf[std::size_t(p)])].push_back(p);
+        return grouping;
     }
 
     void addColumn(const std::vector<int> &people)
     {
-        if (!known_.insert(people).second)
+        if (people.empty() || !known_.insert(people).second)
             return;
         const int j = glp_add_cols(lp_, 1);
+        columns_.push_back(people);
         std::vector<int> index{0};
         std::vector<double> ones(people.size() + 2, 1.0);
         double weight = 0;
@@ -156,18 +211,31 @@ private:
         glp_set_obj_coef(lp_, j, weight);
     }
 
-    bool addColumns(std::vector<Column> columns)
+    bool addColumns(std::vector<GroupPricing::Group> groups)
     {
-        std::sort(columns.begin(), columns.end(), [](const Column &a, const Column &b) {
+        std::sort(groups.begin(), groups.end(), [](const auto &a, const auto &b) {
             return a.value != b.value ? a.value > b.value : a.people < b.people;
         });
         const std::size_t before = known_.size();
-        for (const Column &c : columns) {
+        for (const auto &g : groups) {
             if (known_.size() - before >= std::size_t(std::max(8, n_ / 2)))
                 break;
-            addColumn(c.people);
+            addColumn(g.people);
         }
         return known_.size() > before;
+    }
+
+    // Where the cheap search starts: everyone alone, and the groups the
+    // program now uses.
+    std::vector<std::vector<int>> starts() const
+    {
+        std::vector<std::vector<int>> from;
+        for (int p = 0; p < n_; ++p)
+            from.push_back({p});
+        for (int j = 1; j <= glp_get_num_cols(lp_); ++j)
+            if (glp_get_col_prim(lp_, j) > 1e-6 && columns_[std::size_t(j - 1)].size() > 1)
+                from.push_back(columns_[std::size_t(j - 1)]);
+        return from;
     }
 
     bool solve()
@@ -177,14 +245,19 @@ private:
         parm.msg_lev = GLP_MSG_OFF;
         if (glp_simplex(lp_, &parm) != 0 || glp_get_status(lp_) != GLP_OPT)
             return false;
+        glp_iptcp interior;
+        glp_init_iptcp(&interior);
+        interior.msg_lev = GLP_MSG_OFF;
+        const bool central = glp_interior(lp_, &interior) == 0 && glp_ipt_status(lp_) == GLP_OPT;
         for (int p = 0; p < n_; ++p)
-            price_[std::size_t(p)] = glp_get_row_dual(lp_, p + 1);
-        countPrice_ = std::max(0.0, glp_get_row_dual(lp_, n_ + 1));
+            price_[std::size_t(p)] = central ? glp_ipt_row_dual(lp_, p + 1) : glp_get_row_dual(lp_, p + 1);
+        countPrice_ = std::max(0.0, central ? glp_ipt_row_dual(lp_, n_ + 1) : glp_get_row_dual(lp_, n_ + 1));
+        pricing_.setPrices(price_, countPrice_);
         return true;
     }
 
     // The figure proven by the present prices and what the search found.
-    std::int64_t proven(const Search &found) const
+    std::int64_t proven(const GroupPricing::Found &found) const
     {
         const double best = std::max(found.best, found.unexplored);
         double total = double(groups_) * (countPrice_ + std::max(0.0, best));
@@ -198,126 +271,15 @@ private:
         return std::int64_t(std::floor(total + 1e-6 + 1e-9 * size));
     }
 
-    // Cheap groups worth adding: from each person, add whoever gains most
-    // while that gains.
-    std::vector<Column> greedyGroups() const
-    {
-        std::vector<Column> columns;
-        std::vector<double> gain(static_cast<std::size_t>(n_));
-        std::vector<char> in(static_cast<std::size_t>(n_));
-        for (int seed = 0; seed < n_; ++seed) {
-            std::fill(in.begin(), in.end(), 0);
-            std::vector<int> people{seed};
-            in[std::size_t(seed)] = 1;
-            double value = -price_[std::size_t(seed)] - countPrice_;
-            for (int p = 0; p < n_; ++p)
-                gain[std::size_t(p)] = score(p, seed) - price_[std::size_t(p)];
-            while (int(people.size()) < size_) {
-                int next = -1;
-                for (int p = 0; p < n_; ++p)
-                    if (!in[std::size_t(p)] && (next < 0 || gain[std::size_t(p)] > gain[std::size_t(next)]))
-                        next = p;
-                if (next < 0 || gain[std::size_t(next)] <= 0)
-                    break;
-                value += gain[std::size_t(next)];
-                people.push_back(next);
-                in[std::size_t(next)] = 1;
-                for (int p = 0; p < n_; ++p)
-                    gain[std::size_t(p)] += score(p, next);
-            }
-            if (value > kGain) {
-                std::sort(people.begin(), people.end());
-                if (!known_.count(people))
-                    columns.push_back({value, people});
-            }
-        }
-        return columns;
-    }
-
-    // The group of highest value, by a depth-first search over groups whose
-    // people come in a fixed order, cutting a branch when even the most its
-    // remaining places could add cannot beat the best found.
-    Search search(long long cap) const
-    {
-        Search s;
-        s.work = 0;
-        order_.resize(std::size_t(n_));
-        for (int p = 0; p < n_; ++p)
-            order_[std::size_t(p)] = p;
-        auto potential = [&](int p) { return halfTop_[std::size_t(p)][std::size_t(size_ - 1)] - price_[std::size_t(p)]; };
-        std::sort(order_.begin(), order_.end(), [&](int a, int b) {
-            return potential(a) != potential(b) ? potential(a) > potential(b) : a < b;
-        });
-        gain_.assign(std::size_t(size_ + 1), std::vector<double>(std::size_t(n_)));
-        for (int k = 0; k < n_; ++k)
-            gain_[0][std::size_t(k)] = -price_[std::size_t(order_[std::size_t(k)])];
-        members_.clear();
-        descend(0, -1, -countPrice_, cap, s);
-        return s;
-    }
-
-    void descend(int depth, int last, double value, long long cap, Search &s) const
-    {
-        if (depth > 0 && value > s.best) {
-            s.best = value;
-            if (value > kGain) {
-                std::vector<int> people = members_;
-                std::sort(people.begin(), people.end());
-                s.columns.push_back({value, people});
-            }
-        }
-        const int left = size_ - depth;
-        if (left == 0)
-            return;
-        // The most the remaining places could add: the `left` highest
-        // positive hopes, each a person's gain with the members plus half
-        // their best scores with the others who might join.
-        std::vector<double> top(std::size_t(left), 0.0);
-        const std::vector<double> &gain = gain_[std::size_t(depth)];
-        for (int k = last + 1; k < n_; ++k) {
-            const double hope = gain[std::size_t(k)] + halfTop_[std::size_t(order_[std::size_t(k)])][std::size_t(left - 1)];
-            if (hope <= top.back())
-                continue;
-            auto at = std::upper_bound(top.begin(), top.end(), hope, std::greater<>());
-            top.insert(at, hope);
-            top.pop_back();
-        }
-        double most = value;
-        for (double t : top)
-            most += t;
-        if (most <= s.best)
-            return;
-        s.work += n_ - last;
-        if (s.work > cap) {
-            s.unexplored = std::max(s.unexplored, most);
-            return;
-        }
-        std::vector<double> &next = gain_[std::size_t(depth + 1)];
-        for (int k = last + 1; k < n_; ++k) {
-            const int p = order_[std::size_t(k)];
-            // Whoever cannot raise the value of any group they join here is
-            // left out: the same group without them is searched too.
-            if (depth > 0 && gain[std::size_t(k)] + 2 * halfTop_[std::size_t(p)][std::size_t(left - 1)] <= 0)
-                continue;
-            for (int j = k + 1; j < n_; ++j)
-                next[std::size_t(j)] = gain[std::size_t(j)] + score(order_[std::size_t(j)], p);
-            members_.push_back(p);
-            descend(depth + 1, k, value + gain[std::size_t(k)], cap, s);
-            members_.pop_back();
-        }
-    }
-
     const std::vector<int> &scores_;
     const long long work_;
     const int n_, groups_, size_;
-    std::vector<std::vector<double>> halfTop_;
+    GroupPricing pricing_;
     std::vector<double> price_;
     double countPrice_ = 0;
     glp_prob *lp_ = nullptr;
     std::set<std::vector<int>> known_;
-    // The search's scratch.
-    mutable std::vector<int> order_, members_;
-    mutable std::vector<std::vector<double>> gain_;
+    std::vector<std::vector<int>> columns_;  // the program's columns' people, in column order
 };
 
 } // namespace

@@ -2,6 +2,7 @@
 #include "grouping/BestPossible.h"
 #include "grouping/GroupBuilder.h"
 #include "grouping/GroupImprover.h"
+#include "grouping/GroupPricing.h"
 #include "grouping/GroupQuality.h"
 #include "grouping/PairScan.h"
 #include "grouping/PartitionBound.h"
@@ -269,6 +270,59 @@ private slots:
             const BestPossible found = bestPossible(buildGroups(people, SizeOption::AmountOfGroups, 2));
             QVERIFY(found.bound >= 120);
             QVERIFY(found.bound <= (16 * 15 + 15 * 15) / 2);  // halves of everybody's 15 best
+        }
+    }
+
+    // The search for the group worth most at given prices, against trying
+    // every group: exact when it may finish, never below the best when
+    // stopped, and every group it reports (the cheap search's too) worth
+    // what it says.
+    void groupSearchFindsTheBest()
+    {
+        PoolGenerator gen(29u);
+        for (int round = 0; round < 80; ++round) {
+            const int n = gen.between(4, 12), size = gen.between(1, 6);
+            std::vector<int> scores(std::size_t(n * n));
+            for (int i = 0; i < n; ++i)
+                for (int j = 0; j < i; ++j)
+                    scores[std::size_t(i * n + j)] = scores[std::size_t(j * n + i)] = gen.between(-6, 9);
+            std::vector<double> price(static_cast<std::size_t>(n));
+            for (double &y : price)
+                y = gen.between(-20, 120) / 8.0;
+            const double countPrice = gen.between(0, 20) / 4.0;
+            auto valueOf = [&](const std::vector<int> &people) {
+                double value = -countPrice;
+                for (std::size_t a = 0; a < people.size(); ++a) {
+                    value -= price[std::size_t(people[a])];
+                    for (std::size_t b = 0; b < a; ++b)
+                        value += scores[std::size_t(people[a] * n + people[b])];
+                }
+                return value;
+            };
+            double best = 0;
+            for (unsigned set = 1; set < (1u << n); ++set) {
+                if (__builtin_popcount(set) > size)
+                    continue;
+                std::vector<int> people;
+                for (int p = 0; p < n; ++p)
+                    if (set & (1u << p))
+                        people.push_back(p);
+                best = std::max(best, valueOf(people));
+            }
+            grouping::GroupPricing pricing(scores, n, size);
+            pricing.setPrices(price, countPrice);
+            const auto found = pricing.exact(1LL << 40, 1e-6);
+            QVERIFY2(std::abs(found.best - best) < 1e-9, qPrintable(QStringLiteral("round %1").arg(round)));
+            QVERIFY(std::isinf(found.unexplored));
+            const auto stopped = pricing.exact(gen.between(0, 40), 1e-6);
+            QVERIFY(std::max(stopped.best, stopped.unexplored) >= best - 1e-9);
+            long long work = 0;
+            auto groups = pricing.improveFrom({{0}, {n - 1}, size > 1 ? std::vector<int>{0, 1} : std::vector<int>{1}}, 1e-6, work);
+            groups.insert(groups.end(), found.groups.begin(), found.groups.end());
+            for (const auto &g : groups) {
+                QVERIFY(int(g.people.size()) <= size && std::is_sorted(g.people.begin(), g.people.end()));
+                QVERIFY(std::abs(g.value - valueOf(g.people)) < 1e-9 && g.value > 1e-6);
+            }
         }
     }
 };
