@@ -308,7 +308,7 @@ int main(int argc, char **argv)
         int pools = 0, proven = 0, improveMissed = 0;
         for (const QString &sizeText : exactSizes) {
             const int n = sizeText.toInt();
-            for (const char *layout : {"3", "4", "5", "g3", "g4"}) {
+            for (const char *layout : {"3", "4", "5", "g2", "g3", "g4", "g6"}) {
                 for (int density : {10, 20, 30}) {
                     testing::PoolGenerator gen(std::uint32_t(77 + n * 13 + density));
                     const std::vector<ProfileRecord> people = gen.poolAtDensity(n, density / 100.0);

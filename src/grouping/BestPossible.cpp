@@ -28,8 +28,8 @@
 // as the highest it can be (half the score just below the best partners').
 // In large groups (more than 13 people) the halves stay untuned.
 //
-// Up to 150 people in groups of up to 6, and 40 in larger groups, the
-// figure is lowered further
+// Up to 150 people in groups of up to 6, and fewer in larger groups (down
+// to 40 in groups of more than 10), the figure is lowered further
 // by the linear program over groups (PartitionBound.cpp), which sees that a
 // group's pairs come together.
 

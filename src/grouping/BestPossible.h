@@ -11,9 +11,9 @@ namespace quorvia {
 // layout (NumGroups groups of at most GroupSize people) can be. The bound is
 // proven, not estimated: no grouping scores more. On small pools it is the
 // best total itself, found by trying every grouping (`exact`); up to 150
-// people in groups of up to 6, and 40 in larger groups, also the linear
-// relaxation of choosing groups
-// (partitionBound), usually within a percent of the best; otherwise, and as
+// people in groups of up to 6, fewer in larger groups (partitionBoundUpTo),
+// also the linear relaxation of choosing groups (partitionBound), usually
+// within a few percent of the best; otherwise, and as
 // a cap on that, a relaxation whose figure is lowered by a few hundred
 // rounds of exchanging points between the two people of each likely pair.
 struct BestPossible {
@@ -33,6 +33,9 @@ constexpr int kExactBestUpTo = 16;
 // Up to this many people the bound is also that of the linear program over
 // groups (partitionBound): its cost grows fast with the group size, and
 // beyond these it seldom comes close in the time it may take.
-constexpr int partitionBoundUpTo(int groupSize) { return groupSize <= 6 ? 150 : 40; }
+constexpr int partitionBoundUpTo(int groupSize)
+{
+    return groupSize <= 6 ? 150 : groupSize <= 8 ? 80 : groupSize <= 10 ? 60 : 40;
+}
 
 } // namespace quorvia

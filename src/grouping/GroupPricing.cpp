@@ -5,13 +5,13 @@
 
 namespace quorvia::grouping {
 
-GroupPricing::GroupPricing(const std::vector<int> &scores, int n, int size)
-    : scores_(scores), n_(n), size_(size), price_(std::size_t(n), 0.0), byScore_(std::size_t(n))
+GroupPricing::GroupPricing(const std::vector<int> &scores, int n, int least, int size)
+    : scores_(scores), n_(n), least_(std::max(1, least)), size_(size), price_(std::size_t(n), 0.0), byScore_(std::size_t(n))
 {
     for (int p = 0; p < n_; ++p) {
         auto &row = byScore_[std::size_t(p)];
         for (int q = 0; q < n_; ++q)
-            if (q != p && score(p, q) > 0)
+            if (q != p)
                 row.push_back({score(p, q), q});
         std::sort(row.begin(), row.end(), std::greater<>());
     }
@@ -44,10 +44,21 @@ std::vector<GroupPricing::Group> GroupPricing::improveFrom(const std::vector<std
         std::fill(link.begin(), link.end(), 0.0);
         people.clear();
         double value = -countPrice_;
-        for (int p : start) {
+        auto take = [&](int p) {
             value += link[std::size_t(p)] - price_[std::size_t(p)];
             people.push_back(p);
             join(p, 1);
+        };
+        for (int p : start)
+            take(p);
+        // Too few to be a group: whoever adds most joins, gain or not.
+        while (int(people.size()) < least_) {
+            int best = -1;
+            for (int b = 0; b < n_; ++b)
+                if (!in[std::size_t(b)] && (best < 0 || link[std::size_t(b)] - price_[std::size_t(b)] > link[std::size_t(best)] - price_[std::size_t(best)]))
+                    best = b;
+            take(best);
+            work += n_;
         }
         for (int step = 0; step < 4 * size_ + 8; ++step) {
             double bestGain = 1e-9;
@@ -72,7 +83,7 @@ std::vector<GroupPricing::Group> GroupPricing::improveFrom(const std::vector<std
             }
             for (int a : people) {
                 const double dropGain = price_[std::size_t(a)] - link[std::size_t(a)];
-                if (people.size() > 1 && dropGain > bestGain) {
+                if (int(people.size()) > least_ && people.size() > 1 && dropGain > bestGain) {
                     bestGain = dropGain;
                     add = -1;
                     drop = a;
@@ -116,10 +127,12 @@ GroupPricing::Found GroupPricing::exact(long long cap, double minimum) const
 // they could add at most: their gain with the members plus half their best
 // scores with the other candidates), and a later candidate only joins groups
 // without the earlier ones. So every group is met once, and a step stops as
-// soon as the `left` best hopes from there on cannot beat the best found.
+// soon as the best hopes from there on cannot beat the best found. Until a
+// group has `least` people, the places still to fill must be filled, so
+// their hopes and the scores behind them count whatever their sign.
 void GroupPricing::explore(int depth, double value, long long cap, double minimum, Found &found) const
 {
-    if (depth > 0 && value > found.best) {
+    if (depth >= least_ && value > found.best) {
         found.best = value;
         if (value > minimum) {
             std::vector<int> people = members_;
@@ -128,9 +141,10 @@ void GroupPricing::explore(int depth, double value, long long cap, double minimu
         }
     }
     const int left = size_ - depth;
-    if (left == 0)
-        return;
+    const int need = std::max(0, least_ - depth);  // places that must be filled
     const std::vector<int> &candidates = candidates_[std::size_t(depth)];
+    if (left == 0 || int(candidates.size()) < need)
+        return;
     const std::vector<double> &gain = gain_[std::size_t(depth)];
     std::vector<std::pair<double, int>> &hopes = hopes_[std::size_t(depth)];
     hopes.clear();
@@ -138,17 +152,20 @@ void GroupPricing::explore(int depth, double value, long long cap, double minimu
         isCandidate_[std::size_t(c)] = 1;
     long long steps = 0;
     for (int c : candidates) {
-        int half = 0, take = left - 1;
-        for (auto it = byScore_[std::size_t(c)].begin(); take > 0 && it != byScore_[std::size_t(c)].end(); ++it) {
+        int half = 0, taken = 0;
+        for (auto it = byScore_[std::size_t(c)].begin(); taken < left - 1 && it != byScore_[std::size_t(c)].end(); ++it) {
             ++steps;
-            if (isCandidate_[std::size_t(it->second)]) {
-                half += it->first;
-                --take;
-            }
+            if (!isCandidate_[std::size_t(it->second)])
+                continue;
+            if (taken >= need - 1 && it->first <= 0)
+                break;
+            half += it->first;
+            ++taken;
         }
         // Whoever cannot raise the value of any group they join here is
-        // left out: the same group without them is searched too.
-        if (depth > 0 && gain[std::size_t(c)] + half <= 0)
+        // left out: the same group without them is searched too (once the
+        // group is large enough to lose one).
+        if (depth > 0 && need == 0 && gain[std::size_t(c)] + half <= 0)
             continue;
         hopes.push_back({gain[std::size_t(c)] + half / 2.0, c});
     }
@@ -160,11 +177,11 @@ void GroupPricing::explore(int depth, double value, long long cap, double minimu
     found.work += (long long)candidates.size() + steps;
     std::vector<double> &next = gain_[std::size_t(depth + 1)];
     std::vector<int> &nextCandidates = candidates_[std::size_t(depth + 1)];
-    for (std::size_t i = 0; i < hopes.size(); ++i) {
+    for (std::size_t i = 0; i + std::size_t(need) <= hopes.size(); ++i) {
         // The most a group whose first new member is hopes[i] could add.
         double most = value;
         for (std::size_t t = i; t < std::min(hopes.size(), i + std::size_t(left)); ++t)
-            most += std::max(0.0, hopes[t].first);
+            most += t < i + std::size_t(need) ? hopes[t].first : std::max(0.0, hopes[t].first);
         if (most <= found.best)
             break;
         if (found.work > cap) {

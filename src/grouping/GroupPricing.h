@@ -7,9 +7,9 @@
 namespace quorvia::grouping {
 
 // The search for the groups worth most at given prices, for the linear
-// program over groups (PartitionBound.cpp). A group of at most `size` people
-// is worth the sum of its pairs' scores, less its people's prices and the
-// count price.
+// program over groups (PartitionBound.cpp). A group of `least` to `size`
+// people is worth the sum of its pairs' scores, less its people's prices and
+// the count price.
 class GroupPricing {
 public:
     struct Group {
@@ -25,7 +25,7 @@ public:
     };
 
     // `scores` is n x n, row by row, symmetric; it must outlive the search.
-    GroupPricing(const std::vector<int> &scores, int n, int size);
+    GroupPricing(const std::vector<int> &scores, int n, int least, int size);
 
     void setPrices(const std::vector<double> &price, double countPrice);
 
@@ -43,10 +43,10 @@ private:
     void explore(int depth, double value, long long cap, double minimum, Found &found) const;
 
     const std::vector<int> &scores_;
-    const int n_, size_;
+    const int n_, least_, size_;
     std::vector<double> price_;
     double countPrice_ = 0;
-    // Each person's positive scores, highest first, with whom.
+    // Each person's scores, highest first, with whom.
     std::vector<std::vector<std::pair<int, int>>> byScore_;
     // The exact search's scratch, one level per member.
     mutable std::vector<int> members_;

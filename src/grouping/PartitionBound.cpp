@@ -45,7 +45,8 @@ class ColumnGeneration {
 public:
     ColumnGeneration(const std::vector<int> &scores, int n, int groups, int groupSize, long long work)
         : scores_(scores), work_(std::max(0LL, work)), n_(n), groups_(std::min(groups, n)), size_(std::min(groupSize, n)),
-          pricing_(scores, n, std::max(0, size_)), price_(std::size_t(n), 0.0)
+          least_(std::clamp(n - (groups_ - 1) * size_, 1, std::max(1, size_))), pricing_(scores, n, least_, std::max(0, size_)),
+          price_(std::size_t(n), 0.0)
     {
     }
 
@@ -95,6 +96,14 @@ private:
 
     void startingColumns()
     {
+        // Good groupings give the program good columns, and so a good value,
+        // from the start.
+        std::uint32_t seed = 12345;
+        for (int d = 0; d < kStartingDescents && std::int64_t(groups_) * size_ >= n_; ++d)
+            for (const auto &people : descentFromShuffle(seed))
+                addColumn(people);
+        if (least_ > 1)
+            return;  // groups too small to be in any grouping would only loosen the program
         // Everyone alone, and a greedy grouping so that the program starts
         // feasible however few groups it may use.
         std::vector<std::vector<int>> grouped(static_cast<std::size_t>(groups_));
@@ -119,12 +128,6 @@ private:
                 addColumn(people);
         for (int p = 0; p < n_; ++p)
             addColumn({p});
-        // Good groupings give the program good columns, and so a good value,
-        // from the start.
-        std::uint32_t seed = 12345;
-        for (int d = 0; d < kStartingDescents && std::int64_t(groups_) * size_ >= n_; ++d)
-            for (const auto &people : descentFromShuffle(seed))
-                addColumn(people);
     }
 
     // A grouping into K groups of near-equal size dealt in a shuffled order,
@@ -167,7 +170,8 @@ private:
             for (int p = 0; p < n_; ++p) {
                 const int from = groupOf[std::size_t(p)];
                 for (int g = 0; g < k; ++g) {
-                    if (g != from && count[std::size_t(g)] < size_ && with(p, g) > with(p, from)) {
+                    if (g != from && count[std::size_t(g)] < size_ && count[std::size_t(from)] > least_
+                        && with(p, g) > with(p, from)) {
                         moveTo(p, g);
                         better = true;
                         break;
@@ -233,7 +237,8 @@ private:
         for (int p = 0; p < n_; ++p)
             from.push_back({p});
         for (int j = 1; j <= glp_get_num_cols(lp_); ++j)
-            if (glp_get_col_prim(lp_, j) > 1e-6 && columns_[std::size_t(j - 1)].size() > 1)
+            if (glp_get_col_prim(lp_, j) > 1e-6 && columns_[std::size_t(j - 1)].size() > 1
+                && int(columns_[std::size_t(j - 1)].size()) <= size_)
                 from.push_back(columns_[std::size_t(j - 1)]);
         return from;
     }
@@ -274,6 +279,8 @@ private:
     const std::vector<int> &scores_;
     const long long work_;
     const int n_, groups_, size_;
+    // No grouping has a group of fewer: the others could not hold the rest.
+    const int least_;
     GroupPricing pricing_;
     std::vector<double> price_;
     double countPrice_ = 0;

@@ -273,15 +273,15 @@ private slots:
         }
     }
 
-    // The search for the group worth most at given prices, against trying
-    // every group: exact when it may finish, never below the best when
+    // The search for the group worth most at given prices (its size within
+    // limits), against trying every group: exact when it may finish, never below the best when
     // stopped, and every group it reports (the cheap search's too) worth
     // what it says.
     void groupSearchFindsTheBest()
     {
         PoolGenerator gen(29u);
         for (int round = 0; round < 80; ++round) {
-            const int n = gen.between(4, 12), size = gen.between(1, 6);
+            const int n = gen.between(4, 12), size = gen.between(1, 6), least = gen.between(1, size);
             std::vector<int> scores(std::size_t(n * n));
             for (int i = 0; i < n; ++i)
                 for (int j = 0; j < i; ++j)
@@ -301,7 +301,7 @@ private slots:
             };
             double best = 0;
             for (unsigned set = 1; set < (1u << n); ++set) {
-                if (__builtin_popcount(set) > size)
+                if (__builtin_popcount(set) > size || __builtin_popcount(set) < least)
                     continue;
                 std::vector<int> people;
                 for (int p = 0; p < n; ++p)
@@ -309,7 +309,7 @@ private slots:
                         people.push_back(p);
                 best = std::max(best, valueOf(people));
             }
-            grouping::GroupPricing pricing(scores, n, size);
+            grouping::GroupPricing pricing(scores, n, least, size);
             pricing.setPrices(price, countPrice);
             const auto found = pricing.exact(1LL << 40, 1e-6);
             QVERIFY2(std::abs(found.best - best) < 1e-9, qPrintable(QStringLiteral("round %1").arg(round)));
@@ -320,7 +320,8 @@ private slots:
             auto groups = pricing.improveFrom({{0}, {n - 1}, size > 1 ? std::vector<int>{0, 1} : std::vector<int>{1}}, 1e-6, work);
             groups.insert(groups.end(), found.groups.begin(), found.groups.end());
             for (const auto &g : groups) {
-                QVERIFY(int(g.people.size()) <= size && std::is_sorted(g.people.begin(), g.people.end()));
+                QVERIFY(int(g.people.size()) <= size && int(g.people.size()) >= least);
+                QVERIFY(std::is_sorted(g.people.begin(), g.people.end()));
                 QVERIFY(std::abs(g.value - valueOf(g.people)) < 1e-9 && g.value > 1e-6);
             }
         }
