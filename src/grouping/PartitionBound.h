@@ -26,8 +26,8 @@ struct PartitionBound {
 
 // `work` caps the search for groups, in steps of the search (a person looked
 // at): with the default, 60 people in groups of 5 take about a twentieth of
-// a second, 150 in groups of 6 or 100 in groups of 8 up to two, 40 in three
-// groups about one. Less work may give a higher figure, never a wrong one.
+// a second, 150 in groups of 6 up to two, 40 in three groups about one.
+// Less work may give a higher figure, never a wrong one.
 constexpr long long kPartitionWork = 300'000'000;
 PartitionBound partitionBound(const std::vector<int> &scores, int n, int groups, int groupSize,
                               long long work = kPartitionWork);
