@@ -152,7 +152,8 @@ void GroupPricing::explore(int depth, double value, long long cap, double minimu
         isCandidate_[std::size_t(c)] = 1;
     long long steps = 0;
     for (int c : candidates) {
-        int half = 0, taken = 0;
+        long long half = 0;
+        int taken = 0;
         for (auto it = byScore_[std::size_t(c)].begin(); taken < left - 1 && it != byScore_[std::size_t(c)].end(); ++it) {
             ++steps;
             if (!isCandidate_[std::size_t(it->second)])
