@@ -6,7 +6,8 @@
 namespace quorvia::grouping {
 
 GroupPricing::GroupPricing(const std::vector<int> &scores, int n, int least, int size)
-    : scores_(scores), n_(n), least_(std::max(1, least)), size_(size), price_(std::size_t(n), 0.0), byScore_(std::size_t(n))
+    : scores_(scores), n_(n), least_(std::max(1, least)), size_(size), price_(std::size_t(n), 0.0),
+      byScore_(std::size_t(n))
 {
     for (int p = 0; p < n_; ++p) {
         auto &row = byScore_[std::size_t(p)];
@@ -52,10 +53,11 @@ std::vector<GroupPricing::Group> GroupPricing::improveFrom(const std::vector<std
         for (int p : start)
             take(p);
         // Too few to be a group: whoever adds most joins, gain or not.
+        auto addGainOf = [&](int b) { return link[std::size_t(b)] - price_[std::size_t(b)]; };
         while (int(people.size()) < least_) {
             int best = -1;
             for (int b = 0; b < n_; ++b)
-                if (!in[std::size_t(b)] && (best < 0 || link[std::size_t(b)] - price_[std::size_t(b)] > link[std::size_t(best)] - price_[std::size_t(best)]))
+                if (!in[std::size_t(b)] && (best < 0 || addGainOf(b) > addGainOf(best)))
                     best = b;
             take(best);
             work += n_;
@@ -154,7 +156,8 @@ void GroupPricing::explore(int depth, double value, long long cap, double minimu
     for (int c : candidates) {
         long long half = 0;
         int taken = 0;
-        for (auto it = byScore_[std::size_t(c)].begin(); taken < left - 1 && it != byScore_[std::size_t(c)].end(); ++it) {
+        const auto &partners = byScore_[std::size_t(c)];
+        for (auto it = partners.begin(); taken < left - 1 && it != partners.end(); ++it) {
             ++steps;
             if (!isCandidate_[std::size_t(it->second)])
                 continue;

@@ -44,9 +44,9 @@ constexpr int kStartingDescents = 6;
 class ColumnGeneration {
 public:
     ColumnGeneration(const std::vector<int> &scores, int n, int groups, int groupSize, long long work)
-        : scores_(scores), work_(std::max(0LL, work)), n_(n), groups_(std::min(groups, n)), size_(std::min(groupSize, n)),
-          least_(std::clamp(n - (groups_ - 1) * size_, 1, std::max(1, size_))), pricing_(scores, n, least_, std::max(0, size_)),
-          price_(std::size_t(n), 0.0)
+        : scores_(scores), work_(std::max(0LL, work)), n_(n), groups_(std::min(groups, n)),
+          size_(std::min(groupSize, n)), least_(std::clamp(n - (groups_ - 1) * size_, 1, std::max(1, size_))),
+          pricing_(scores, n, least_, std::max(0, size_)), price_(std::size_t(n), 0.0)
     {
     }
 

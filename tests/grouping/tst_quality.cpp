@@ -317,7 +317,8 @@ private slots:
             const auto stopped = pricing.exact(gen.between(0, 40), 1e-6);
             QVERIFY(std::max(stopped.best, stopped.unexplored) >= best - 1e-9);
             long long work = 0;
-            auto groups = pricing.improveFrom({{0}, {n - 1}, size > 1 ? std::vector<int>{0, 1} : std::vector<int>{1}}, 1e-6, work);
+            const std::vector<int> pair = size > 1 ? std::vector<int>{0, 1} : std::vector<int>{1};
+            auto groups = pricing.improveFrom({{0}, {n - 1}, pair}, 1e-6, work);
             groups.insert(groups.end(), found.groups.begin(), found.groups.end());
             for (const auto &g : groups) {
                 QVERIFY(int(g.people.size()) <= size && int(g.people.size()) >= least);
