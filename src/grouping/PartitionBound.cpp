@@ -237,8 +237,7 @@ private:
         for (int p = 0; p < n_; ++p)
             from.push_back({p});
         for (int j = 1; j <= glp_get_num_cols(lp_); ++j)
-            if (glp_get_col_prim(lp_, j) > 1e-6 && columns_[std::size_t(j - 1)].size() > 1
-                && int(columns_[std::size_t(j - 1)].size()) <= size_)
+            if (glp_get_col_prim(lp_, j) > 1e-6 && columns_[std::size_t(j - 1)].size() > 1)
                 from.push_back(columns_[std::size_t(j - 1)]);
         return from;
     }

@@ -99,6 +99,16 @@ std::int64_t bestByTrying(int n, int groups, int size, const std::function<int(i
     return best;
 }
 
+// An n x n symmetric score table, row by row, each pair drawn once.
+std::vector<int> symmetricScores(int n, const std::function<int()> &draw)
+{
+    std::vector<int> scores(std::size_t(n * n), 0);
+    for (int i = 0; i < n; ++i)
+        for (int j = 0; j < i; ++j)
+            scores[std::size_t(i * n + j)] = scores[std::size_t(j * n + i)] = draw();
+    return scores;
+}
+
 } // namespace
 
 class TestQuality : public QObject {
@@ -224,11 +234,8 @@ private slots:
                 --round;
                 continue;
             }
-            std::vector<int> scores(std::size_t(n * n));
-            for (int i = 0; i < n; ++i)
-                for (int j = 0; j < i; ++j)
-                    scores[std::size_t(i * n + j)] = scores[std::size_t(j * n + i)] =
-                        gen.between(0, 9) == 0 ? -1000 : gen.between(-6, 9);
+            const std::vector<int> scores =
+                symmetricScores(n, [&] { return gen.between(0, 9) == 0 ? -1000 : gen.between(-6, 9); });
             const std::int64_t best = bestByTrying(n, groups, size, [&](int i, int j) { return scores[std::size_t(i * n + j)]; });
             // Stopped early or not, the figure holds.
             for (long long work : {0LL, 30LL, kPartitionWork})
@@ -274,18 +281,15 @@ private slots:
     }
 
     // The search for the group worth most at given prices (its size within
-    // limits), against trying every group: exact when it may finish, never below the best when
-    // stopped, and every group it reports (the cheap search's too) worth
-    // what it says.
+    // limits), against trying every group: exact when it may finish, never
+    // below the best when stopped, and every group it reports (the cheap
+    // search's too) worth what it says.
     void groupSearchFindsTheBest()
     {
         PoolGenerator gen(29u);
         for (int round = 0; round < 80; ++round) {
             const int n = gen.between(4, 12), size = gen.between(1, 6), least = gen.between(1, size);
-            std::vector<int> scores(std::size_t(n * n));
-            for (int i = 0; i < n; ++i)
-                for (int j = 0; j < i; ++j)
-                    scores[std::size_t(i * n + j)] = scores[std::size_t(j * n + i)] = gen.between(-6, 9);
+            const std::vector<int> scores = symmetricScores(n, [&] { return gen.between(-6, 9); });
             std::vector<double> price(static_cast<std::size_t>(n));
             for (double &y : price)
                 y = gen.between(-20, 120) / 8.0;
